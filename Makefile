@@ -1,0 +1,49 @@
+# The two commands of the README: `make run` and `make test`.
+# Both install missing system packages, configure and build first.
+
+BUILD ?= build
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run demo test bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Opens the main window on the built-in virtual Hardware Module.
+run: build
+	$(BUILD)/src/app/gui/zov --virtual-module
+
+# A capture from the virtual module on the command line, printed as text.
+demo: build
+	scripts/demo-capture.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@set -e; for b in $(BUILD)/bench/*/bench_*; do \
+	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b" --benchmark_counters_tabular=true; done
+
+# libFuzzer targets built with clang; each runs FUZZ_SECONDS seconds.
+fuzz:
+	@scripts/install-deps.sh clang-14 libclang-rt-14-dev
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DZOV_BUILD_FUZZ=ON -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD)

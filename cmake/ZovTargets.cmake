@@ -1,0 +1,63 @@
+# Small helpers shared by every CMakeLists of the project.
+
+# Warnings and sanitizers are set per target, never globally.
+function(zov_target_defaults target)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+  endif()
+  if(ZOV_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  set_target_properties(${target} PROPERTIES AUTOMOC ON)
+endfunction()
+
+# zov_add_library(name SOURCES ... DEPS ...)
+# Every layer is one static library; its public include root is src/, so code
+# includes "layer/file.h". Dependencies are declared with DEPS and nothing else.
+function(zov_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  zov_target_defaults(${name})
+endfunction()
+
+# zov_add_test(name SOURCES ... LIBS ... [QT_MAIN])
+# One executable per area, registered with CTest. QT_MAIN links a GoogleTest
+# main that first creates a QApplication, for tests that need an event loop or
+# a widget. Tests run headless on any machine: offscreen platform and a private
+# runtime directory are set here, so a bare `ctest` works.
+function(zov_add_test name)
+  cmake_parse_arguments(ARG "QT_MAIN" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  zov_target_defaults(${name})
+  if(ARG_QT_MAIN)
+    target_link_libraries(${name} PRIVATE zov_test_qt_main GTest::gtest Qt6::Widgets Qt6::Test ${ARG_LIBS})
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gtest ${ARG_LIBS})
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    ZOV_REFERENCE_DATA="${PROJECT_SOURCE_DIR}/../shared/reference-data"
+    ZOV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    ZOV_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/xdg-runtime;LC_ALL=C.UTF-8")
+endfunction()
+
+# zov_add_bench(name SOURCES ... LIBS ...)
+function(zov_add_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  zov_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE benchmark::benchmark ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    ZOV_REFERENCE_DATA="${PROJECT_SOURCE_DIR}/../shared/reference-data")
+endfunction()

@@ -1,0 +1,7 @@
+#include "display/surface.h"
+
+namespace zov {
+
+Surface::~Surface() = default;
+
+}  // namespace zov
