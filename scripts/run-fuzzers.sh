@@ -1,0 +1,65 @@
+#!/bin/sh
+# Runs every libFuzzer target of a fuzz build for a given number of seconds.
+#   scripts/run-fuzzers.sh BUILD_DIR SECONDS
+# Seeds: the hand-written files in fuzz/seeds/<area>/ and, for the TDF reader,
+# families converted at run time from the measured tables of the reference
+# data (nothing is copied into the repository). The growing corpus, the
+# crash artefacts and the logs stay in BUILD_DIR. Exits non-zero when a target
+# found a crash, a leak, a timeout or ran out of memory.
+set -eu
+
+BUILD=${1:?usage: run-fuzzers.sh BUILD_DIR SECONDS}
+SECONDS_EACH=${2:-60}
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+REFERENCE="$ROOT/../shared/reference-data/raw/harper493__utracer_assistant/data"
+WORK="$BUILD/fuzz-work"
+mkdir -p "$WORK"
+
+# A uTracer table (Va, then one mA column per grid voltage) as TDF text: one
+# block of lines per grid voltage, currents in amperes, CR LF line ends.
+table_to_tdf() {
+    awk -v vg2="$2" '
+        { sub(/\r$/, "") }
+        NR == 2 { for (i = 1; i <= NF; i++) if ($i == "=") grid[++n] = $(i + 1); next }
+        NR > 2 && NF == n + 1 { rows++; ua[rows] = $1; for (c = 1; c <= n; c++) ia[rows, c] = $(c + 1) / 1000 }
+        END { for (c = 1; c <= n; c++) for (r = 1; r <= rows; r++)
+                  printf "%s %.7g %s 0 %s\r\n", ua[r], ia[r, c], grid[c], vg2 }
+    ' "$1"
+}
+
+mkdir -p "$WORK/seeds-tdf"
+if [ -d "$REFERENCE" ]; then
+    for table in "$REFERENCE"/*.txt; do
+        name=$(basename "$table" .txt)
+        LC_ALL=C table_to_tdf "$table" 250 > "$WORK/seeds-tdf/$name.tdf"
+    done
+fi
+
+run() {
+    target=$1
+    seeds=$2
+    shift 2
+    exe="$BUILD/fuzz/$target"
+    if [ ! -x "$exe" ]; then
+        echo "missing $exe (configure with -DZOV_BUILD_FUZZ=ON and clang)" >&2
+        return 1
+    fi
+    corpus="$WORK/corpus-$target"
+    mkdir -p "$corpus" "$WORK/artifacts"
+    echo "== $target ($SECONDS_EACH s)"
+    status=0
+    "$exe" "$corpus" $seeds "$@" \
+        -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 \
+        -print_final_stats=1 -artifact_prefix="$WORK/artifacts/$target-" \
+        > "$WORK/$target.log" 2>&1 || status=$?
+    grep -E '^stat::(number_of_executed_units|peak_rss_mb|new_units_added)|^Done|ERROR|SUMMARY' "$WORK/$target.log" || true
+    echo "   corpus: $(ls "$corpus" | wc -l) files; exit status $status"
+    return $status
+}
+
+failed=0
+run fuzz_tdf_reader "$ROOT/fuzz/seeds/tdf $WORK/seeds-tdf" -max_len=65536 || failed=1
+run fuzz_numeric_value "$ROOT/fuzz/seeds/numeric" -max_len=64 || failed=1
+run fuzz_get_field "$ROOT/fuzz/seeds/getfield" -max_len=4096 || failed=1
+run fuzz_ini_reader "$ROOT/fuzz/seeds/ini" -max_len=8192 || failed=1
+exit $failed

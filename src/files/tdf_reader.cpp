@@ -1,0 +1,221 @@
+// ReadCurveSet: TDF text into a CurveSet slot.
+
+#include "files/file_channel.h"
+#include "files/tdf_file.h"
+#include "files/text.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+
+namespace zov {
+
+namespace {
+
+// Lines of 8 characters or fewer are not data lines ("0 0 0 0 0", the
+// shortest line a capture can write, has 9).
+constexpr std::size_t kMinDataLineLength = 9;
+
+// The seven fields of a data line, cut at single spaces (two spaces enclose an
+// empty field, which counts as 0, as does a field that is not a number).
+PointColumn parseFields(std::string_view line)
+{
+    PointColumn point{};
+    std::size_t start = 0;
+    for (std::size_t f = 0; f < point.size(); ++f) {
+        const std::size_t space = line.find(' ', start);
+        const std::string_view field =
+            line.substr(start, space == std::string_view::npos ? std::string_view::npos : space - start);
+        point[f] = static_cast<float>(numericValue(field));
+        if (space == std::string_view::npos)
+            break;
+        start = space + 1;
+    }
+    return point;
+}
+
+// Series are found by the exact 32-bit values of their grid voltages. Adding
+// +0.0f turns -0 into +0, so the bit patterns compare like the floats do.
+std::uint64_t seriesKey(float vg1, float vg2)
+{
+    const auto bits = [](float v) { return static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(v + 0.0F)); };
+    return (bits(vg1) << 32) | bits(vg2);
+}
+
+void resetSet(CurveSet& set)
+{
+    set.Loaded = false;
+    set.Vg1Max = set.Vg1Min = set.Vg2Max = set.Vg2Min = 0.0F;
+    set.Vg1Spacing = set.Vg2Spacing = 0.0F;
+    // One column in each table, so the tops are 0: a reader of a set that
+    // failed to load never runs past a table.
+    set.Vg1Top = set.Vg2Top = 0;
+    set.UaMax = set.IaMax = 0.0F;
+    set.Vg1Table.assign(1, GridColumn{});
+    set.Vg2Table.assign(1, GridColumn{});
+    set.Series.assign(1, Series{});
+    set.Series[0].Points.assign(1, PointColumn{});
+}
+
+// Splits off the next line of `text` starting at `pos`: the line ends at LF,
+// a CR before the LF belongs to the line end, and a last line without a line
+// end is a line too. Returns false at the end of the text.
+bool nextLine(std::string_view text, std::size_t& pos, std::string_view& line)
+{
+    if (pos >= text.size())
+        return false;
+    const void* hit = std::memchr(text.data() + pos, '\n', text.size() - pos);
+    std::size_t end = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+    const std::size_t next = hit ? end + 1 : text.size();
+    if (hit && end > pos && text[end - 1] == '\r')
+        --end;
+    line = text.substr(pos, end - pos);
+    pos = next;
+    return true;
+}
+
+// The first line is the text before the first line end that starts at the
+// second character or later (a file that begins with a line end therefore has
+// that line end inside its first line). Returns the position after it.
+std::size_t firstLine(std::string_view text, std::string_view& line)
+{
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t lf = text.find('\n', from);
+        if (lf == std::string_view::npos) {
+            line = text;
+            return text.size();
+        }
+        const std::size_t start = (lf > 0 && text[lf - 1] == '\r') ? lf - 1 : lf;
+        if (start >= 1) {
+            line = text.substr(0, start);
+            return lf + 1;
+        }
+        from = lf + 1;
+    }
+}
+
+template <typename Column, typename Key>
+int sortColumnsBy(std::vector<Column>& table, int keyRow, int rowCount, Key key)
+{
+    if (table.size() < 2)
+        return -2;
+    if (keyRow < 0 || keyRow >= rowCount)
+        return -1;
+    // Stable: only a strictly smaller key moves a column forward.
+    std::stable_sort(table.begin(), table.end(),
+                     [&](const Column& a, const Column& b) { return key(a, keyRow) < key(b, keyRow); });
+    return 0;
+}
+
+}  // namespace
+
+int SortColumns(std::vector<PointColumn>& table, int keyRow, int /*kind*/)
+{
+    return sortColumnsBy(table, keyRow, 7,
+                         [](const PointColumn& c, int row) { return c[static_cast<std::size_t>(row)]; });
+}
+
+int SortColumns(std::vector<GridColumn>& table, int keyRow, int /*kind*/)
+{
+    return sortColumnsBy(table, keyRow, 2, [](const GridColumn& c, int row) {
+        return row == 0 ? c.voltage : static_cast<float>(c.series);
+    });
+}
+
+bool readCurveSetFromMemory(CurveSet& set, std::string_view text)
+{
+    resetSet(set);
+
+    std::string_view line;
+    std::size_t pos = firstLine(text, line);
+    if (line.size() < kMinDataLineLength)
+        return false;
+
+    const PointColumn first = parseFields(line);
+    const float firstVg1 = first[kRowVg1];
+    const float firstVg2 = first[kRowVg2];
+    set.Vg1Max = set.Vg1Min = firstVg1;
+    set.Vg2Max = set.Vg2Min = firstVg2;
+    set.Series[0].Vg1 = firstVg1;
+    set.Series[0].Vg2 = firstVg2;
+    set.Vg1Table[0] = {firstVg1, 0};
+    set.Vg2Table[0] = {firstVg2, 0};
+    // The first point keeps its current as read (a negative one included) and
+    // does not count for UaMax and IaMax.
+    set.Series[0].Points[0] = first;
+
+    std::unordered_map<std::uint64_t, int> seriesIndex;
+    seriesIndex.emplace(seriesKey(firstVg1, firstVg2), 0);
+    std::size_t last = 0;  // lines of one curve usually follow each other
+
+    while (nextLine(text, pos, line)) {
+        if (line.size() < kMinDataLineLength)
+            continue;
+        PointColumn point = parseFields(line);
+        const float g1 = point[kRowVg1];
+        const float g2 = point[kRowVg2];
+        set.Vg1Max = std::max(set.Vg1Max, g1);
+        set.Vg1Min = std::min(set.Vg1Min, g1);
+        set.Vg2Max = std::max(set.Vg2Max, g2);
+        set.Vg2Min = std::min(set.Vg2Min, g2);
+
+        set.UaMax = std::max(set.UaMax, point[kRowUa]);
+        set.IaMax = std::max(set.IaMax, point[kRowIa]);
+        if (point[kRowIa] < 0.0F)
+            point[kRowIa] = 0.0F;
+
+        if (!(set.Series[last].Vg1 == g1 && set.Series[last].Vg2 == g2)) {
+            const auto [it, created] = seriesIndex.try_emplace(seriesKey(g1, g2), static_cast<int>(set.Series.size()));
+            last = static_cast<std::size_t>(it->second);
+            if (created) {
+                const int k = it->second;
+                // Only column 0 is compared, so a voltage already present in a
+                // later column is added again (one column per series).
+                if (g1 != set.Vg1Table[0].voltage)
+                    set.Vg1Table.push_back({g1, k});
+                if (g2 != set.Vg2Table[0].voltage)
+                    set.Vg2Table.push_back({g2, k});
+                Series s;
+                s.Vg1 = g1;
+                s.Vg2 = g2;
+                // A new curve starts with its point and a (0 V, 0 A) point,
+                // which the sort puts first when all its voltages are positive.
+                s.Points.push_back(point);
+                s.Points.push_back(PointColumn{});
+                set.Series.push_back(std::move(s));
+                continue;
+            }
+        }
+        set.Series[last].Points.push_back(point);
+    }
+
+    for (Series& s : set.Series)
+        SortColumns(s.Points, kRowUa);
+    SortColumns(set.Vg1Table, 0);
+    SortColumns(set.Vg2Table, 0);
+
+    set.Vg1Top = static_cast<int>(set.Vg1Table.size()) - 1;
+    set.Vg2Top = static_cast<int>(set.Vg2Table.size()) - 1;
+    set.Vg1Spacing = set.Vg1Top > 1 ? set.Vg1Table[1].voltage - set.Vg1Table[0].voltage : 0.0F;
+    set.Vg2Spacing = set.Vg2Top > 1 ? set.Vg2Table[1].voltage - set.Vg2Table[0].voltage : 0.0F;
+    set.Loaded = true;
+    return true;
+}
+
+bool ReadCurveSet(CurveSet& set)
+{
+    QString mode = QStringLiteral("R");
+    const int channel = OpenFile(set.FileName, mode, kFileRetryMs);
+    if (channel == 0)
+        return false;
+    const QByteArray bytes = channelFile(channel)->readAll();
+    CloseFile(channel, kFileRetryMs);
+    return readCurveSetFromMemory(set, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+}  // namespace zov
