@@ -1,10 +1,192 @@
+// zov-cli capture: the same sweep as the window's "GO", written to a TDF file
+// the way "Save as ..." and "Add to ..." write it.
+//
+// Exit codes: 0 success; 2 usage error or grid settings out of range (nothing
+// written); 3 an exchange failed (the curves of the completed steps are still
+// written); 4 the file could not be written.
 #include "app/cli/commands.h"
+#include "files/text.h"
+#include "measure/capture_sweep.h"
+#include "measure/curve_store.h"
+#include "measure/measure_messages.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cstdio>
+#include <string>
 
 namespace zov::cli {
 
-int runCapture(const QStringList& /*args*/)
+namespace {
+
+const char kCaptureUsage[] =
+    "Usage: zov-cli capture --port PORT --start V --stop V [--pitch V] [--vg2 TEXT]\n"
+    "                       [--range 32|256] (--save FILE | --append FILE) [--wait-ms N]\n"
+    "\n"
+    "Measures one curve per grid-1 step with the Hardware Module and writes the family\n"
+    "as a TDF file.\n"
+    "\n"
+    "  --port PORT     COM1..COM4 or a device path (for example from 'zov-cli simulate')\n"
+    "  --start V       first grid-1 voltage, magnitude 0..31 (the grid is negative)\n"
+    "  --stop V        last grid-1 voltage, magnitude 0..31, not below the start\n"
+    "  --pitch V       step, a multiple of 0.5 V; 0 (default) measures one curve\n"
+    "  --vg2 TEXT      grid-2 voltage recorded with the data (default 0)\n"
+    "  --range 32|256  current range in mA (default 256)\n"
+    "  --save FILE     write a new file (replacing an existing one)\n"
+    "  --append FILE   add the family to the end of a file\n"
+    "  --wait-ms N     each of the two waits of an exchange (default 1000)\n"
+    "\n"
+    "Exit codes: 0 done, 2 usage or grid settings out of range, 3 exchange failed\n"
+    "(completed curves are written), 4 file not written.\n";
+
+int captureUsage(const QString& message)
 {
-    return usageError(QStringLiteral("'capture' is not available yet"));
+    if (!message.isEmpty())
+        std::fprintf(stderr, "zov-cli capture: %s\n", qPrintable(message));
+    std::fputs(kCaptureUsage, stderr);
+    return 2;
+}
+
+// Writes `text` plus one CR LF to `path` through a temporary file and a rename,
+// so an interrupted write never leaves a truncated family behind. Appending
+// copies the old content first. (A small local writer; the files layer's TDF
+// writer can take its place.)
+bool writeCurveText(const QString& path, const std::string& text, bool append, QString* error)
+{
+    QByteArray content;
+    if (append && QFile::exists(path)) {
+        QFile old(path);
+        if (!old.open(QIODevice::ReadOnly)) {
+            *error = old.errorString();
+            return false;
+        }
+        content = old.readAll();
+    }
+    content.append(text.data(), qsizetype(text.size()));
+    content.append("\r\n");
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+void printLines(const char* message)
+{
+    // The messages use CR LF between lines; a terminal wants LF.
+    std::string text = message;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+}  // namespace
+
+int runCapture(const QStringList& args)
+{
+    QString port;
+    QString start;
+    QString stop;
+    QString pitch = QStringLiteral("0");
+    QString vg2 = QStringLiteral("0");
+    QString file;
+    bool append = false;
+    int rangeDivisor = protocol::kRangeDivisor256mA;
+    int waitMs = ModuleLink::kDefaultWaitMs;
+    bool haveStart = false;
+    bool haveStop = false;
+
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            std::fputs(kCaptureUsage, stdout);
+            return 0;
+        }
+        static const QStringList valued{"--port",  "--start", "--stop",   "--pitch",  "--vg2",
+                                        "--range", "--save",  "--append", "--wait-ms"};
+        if (!valued.contains(arg))
+            return captureUsage(QStringLiteral("unknown option '%1'").arg(arg));
+        if (i + 1 >= args.size())
+            return captureUsage(QStringLiteral("%1 needs a value").arg(arg));
+        const QString v = args.at(++i);
+        if (arg == QLatin1String("--port")) {
+            port = v;
+        } else if (arg == QLatin1String("--start")) {
+            start = v;
+            haveStart = true;
+        } else if (arg == QLatin1String("--stop")) {
+            stop = v;
+            haveStop = true;
+        } else if (arg == QLatin1String("--pitch")) {
+            pitch = v;
+        } else if (arg == QLatin1String("--vg2")) {
+            vg2 = v;
+        } else if (arg == QLatin1String("--range")) {
+            if (v == QLatin1String("32"))
+                rangeDivisor = protocol::kRangeDivisor32mA;
+            else if (v == QLatin1String("256"))
+                rangeDivisor = protocol::kRangeDivisor256mA;
+            else
+                return captureUsage(QStringLiteral("--range is 32 or 256"));
+        } else if (arg == QLatin1String("--save") || arg == QLatin1String("--append")) {
+            if (!file.isEmpty())
+                return captureUsage(QStringLiteral("give one of --save and --append"));
+            file = v;
+            append = arg == QLatin1String("--append");
+        } else if (arg == QLatin1String("--wait-ms")) {
+            bool ok = false;
+            waitMs = v.toInt(&ok);
+            if (!ok || waitMs < 0)
+                return captureUsage(QStringLiteral("--wait-ms needs a number of milliseconds"));
+        }
+    }
+    if (port.isEmpty())
+        return captureUsage(QStringLiteral("--port is required"));
+    if (!haveStart || !haveStop)
+        return captureUsage(QStringLiteral("--start and --stop are required"));
+    if (file.isEmpty())
+        return captureUsage(QStringLiteral("give --save FILE or --append FILE"));
+
+    Workspace ws;
+    CaptureSweep sweep(ws);
+    sweep.setWaitMs(waitMs);
+    const std::string vg2Text = vg2.toStdString();
+    sweep.setVg2Source([vg2Text] { return vg2Text; });
+    QObject::connect(&sweep, &CaptureSweep::stepStarted, [](int step, int count, float vg1, float vg2Volts) {
+        std::fprintf(stderr, "Vg1=%s V Vg2=%s V: step %d of %d\n", formatGeneral(vg1).c_str(),
+                     formatGeneral(vg2Volts).c_str(), step, count);
+    });
+    QObject::connect(&sweep, &CaptureSweep::exchangeFailed,
+                     [](const QString& message) { printLines(qPrintable(message)); });
+    bool completed = false;
+    QString endMessage;
+    QObject::connect(&sweep, &CaptureSweep::finished, [&](bool ok, const QString& message) {
+        completed = ok;
+        endMessage = message;
+        QCoreApplication::quit();
+    });
+
+    const SweepSettings settings{start.toStdString(), stop.toStdString(), pitch.toStdString(), rangeDivisor, port};
+    if (!sweep.start(settings)) {
+        printLines(messages::kGridOutOfRange);
+        return 2;
+    }
+    QCoreApplication::exec();
+
+    if (!endMessage.isEmpty())
+        printLines(qPrintable(endMessage));
+    // Whatever was measured is written, also after a failed exchange.
+    if (!ws.CurveText.empty()) {
+        QString error;
+        if (!writeCurveText(file, ws.CurveText, append, &error)) {
+            std::fprintf(stderr, "zov-cli capture: cannot write %s: %s\n", qPrintable(file), qPrintable(error));
+            return 4;
+        }
+    }
+    return completed ? 0 : 3;
 }
 
 }  // namespace zov::cli
