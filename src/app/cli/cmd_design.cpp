@@ -1,10 +1,213 @@
+// zov-cli design FILE.tdf --ua V --ia MA --load KOHM [--vin VPP] [--pp]
+//                [--vdiv V] [--madiv MA] [--vg1-list LIST] [--vg2-list LIST]
+//
+// Runs what a left click at the operating point runs in the design mode: the
+// point goes to a plot position at the scales (20 V/div and 1 mA/div unless
+// given, the window's presets) and back, then placement, tube parameters, the
+// operating curve and the swing analysis. Prints one JSON object; a value the
+// window would leave empty is null. Exit 0 when the file loaded, 1 when it was
+// read but did not load, 2 for a usage error or a file that cannot be opened.
+
 #include "app/cli/commands.h"
+#include "app/cli/json_writer.h"
+#include "design/design_inputs.h"
+#include "design/stage_analysis.h"
+#include "display/scales.h"
+#include "files/tdf_file.h"
+#include "files/text.h"
+
+#include <cstdio>
+#include <optional>
 
 namespace zov::cli {
 
-int runDesign(const QStringList& /*args*/)
+namespace {
+
+// A whole option value as a number; nullopt when it is not one.
+std::optional<double> parseNumber(const QString& text)
 {
-    return usageError(QStringLiteral("'design' is not available yet"));
+    const QByteArray bytes = text.toUtf8();
+    const std::string_view view =
+        trimBlanks(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    std::size_t consumed = 0;
+    const double v = numericValue(view, &consumed);
+    if (view.empty() || consumed != view.size())
+        return std::nullopt;
+    return v;
+}
+
+// A selection list as the selection frame writes it: each value followed by ",".
+std::string asList(const QString& text)
+{
+    std::string list = text.toStdString();
+    if (!list.empty() && list.back() != ',')
+        list += ',';
+    return list;
+}
+
+void optionalValue(JsonWriter& json, const char* key, const std::optional<float>& v)
+{
+    json.key(key);
+    if (v)
+        json.value(*v);
+    else
+        json.null();
+}
+
+void writeSwingEnd(JsonWriter& json, const char* key, const SwingEnd& end)
+{
+    json.key(key).beginObject();
+    optionalValue(json, "vg1", end.computed ? std::optional<float>(end.vg1) : std::nullopt);
+    optionalValue(json, "vg2", end.computed ? std::optional<float>(end.vg2) : std::nullopt);
+    json.key("built").value(end.built);
+    json.key("found").value(end.found);
+    optionalValue(json, "ua", end.found ? std::optional<float>(end.ua) : std::nullopt);
+    optionalValue(json, "ia", end.found ? std::optional<float>(end.iaMa) : std::nullopt);
+    json.endObject();
+}
+
+std::string designJson(const Workspace& ws, const StageDesign& d, float ua0, float ia0Ma)
+{
+    const bool placed = d.placement.placed;
+    const bool found = d.parameters && d.parameters->found;
+    JsonWriter json;
+    json.beginObject();
+    json.key("ua0").value(ua0);
+    json.key("ia0").value(ia0Ma);
+    json.key("offPlot").value(!placed);
+    optionalValue(json, "pd", placed ? std::optional<float>(d.placement.pdW) : std::nullopt);
+
+    json.key("parameters").beginObject();
+    json.key("found").value(found);
+    json.key("axis");
+    if (d.parameters)
+        json.value(d.parameters->axis == SweepAxis::Grid1 ? "g1" : "g2");
+    else
+        json.null();
+    optionalValue(json, "vg0", found ? std::optional<float>(d.parameters->vg0) : std::nullopt);
+    optionalValue(json, "gm", found ? std::optional<float>(d.parameters->gmMaPerV) : std::nullopt);
+    optionalValue(json, "rp", found ? d.parameters->rpKOhm : std::nullopt);
+    optionalValue(json, "mu", found ? d.parameters->mu : std::nullopt);
+    json.endObject();
+
+    json.key("opCurve").beginObject();
+    json.key("built").value(d.opCurveBuilt);
+    optionalValue(json, "vg1", found ? std::optional<float>(ws.OpCurve.Vg1) : std::nullopt);
+    optionalValue(json, "vg2", found ? std::optional<float>(ws.OpCurve.Vg2) : std::nullopt);
+    json.endObject();
+
+    json.key("junction").beginObject();
+    optionalValue(json, "ua", placed ? std::optional<float>(ws.JunctionUa) : std::nullopt);
+    optionalValue(json, "ia", placed ? std::optional<float>(ws.JunctionIa) : std::nullopt);
+    json.endObject();
+
+    writeSwingEnd(json, "up", d.analysis.up);
+    writeSwingEnd(json, "down", d.analysis.down);
+
+    json.key("results");
+    if (const auto& r = d.analysis.results) {
+        json.beginObject();
+        json.key("vout").value(r->voutVpp);
+        optionalValue(json, "gain", r->gain);
+        json.key("pout").value(r->poutW);
+        optionalValue(json, "h2", r->h2Percent);
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.key("beep").value(d.analysis.beep);
+    json.endObject();
+    return json.str();
+}
+
+}  // namespace
+
+int runDesign(const QStringList& args)
+{
+    QString path;
+    std::optional<double> ua, ia, load, vin, vdiv, madiv;
+    std::optional<QString> vg1List, vg2List;
+    bool pushPull = false;
+
+    struct NumberOption {
+        const char* name;
+        std::optional<double>* target;
+    } numbers[] = {{"--ua", &ua},     {"--ia", &ia},     {"--load", &load},
+                   {"--vin", &vin},   {"--vdiv", &vdiv}, {"--madiv", &madiv}};
+
+    for (qsizetype k = 0; k < args.size(); ++k) {
+        const QString& arg = args[k];
+        if (arg == QLatin1String("--pp")) {
+            pushPull = true;
+            continue;
+        }
+        if (arg == QLatin1String("--vg1-list") || arg == QLatin1String("--vg2-list")) {
+            if (k + 1 >= args.size())
+                return usageError(QStringLiteral("design: ") + arg + QStringLiteral(" needs a value"));
+            (arg == QLatin1String("--vg1-list") ? vg1List : vg2List) = args[++k];
+            continue;
+        }
+        bool matched = false;
+        for (NumberOption& option : numbers) {
+            if (arg != QLatin1String(option.name))
+                continue;
+            matched = true;
+            if (k + 1 >= args.size())
+                return usageError(QStringLiteral("design: ") + arg + QStringLiteral(" needs a value"));
+            const auto v = parseNumber(args[++k]);
+            if (!v)
+                return usageError(QStringLiteral("design: ") + arg + QStringLiteral(" needs a number, not '") +
+                                  args[k] + QLatin1Char('\''));
+            *option.target = *v;
+        }
+        if (matched)
+            continue;
+        if (arg.startsWith(QLatin1String("--")) || !path.isEmpty())
+            return usageError(QStringLiteral("design: unexpected argument '") + arg + QLatin1Char('\''));
+        path = arg;
+    }
+    if (path.isEmpty())
+        return usageError(QStringLiteral("design: no TDF file given"));
+    if (!ua || !ia || !load)
+        return usageError(QStringLiteral("design: --ua, --ia and --load are required"));
+    if ((vdiv && !(*vdiv > 0.0)) || (madiv && !(*madiv > 0.0)))
+        return usageError(QStringLiteral("design: --vdiv and --madiv must be positive"));
+
+    Workspace ws;
+    ws.ModeName = QStringLiteral("Cook");
+    CurveSet& set = ws.CurveSets[0];
+    set.FileName = path;
+    ReadCurveSet(set);
+    // A set the reader never touched has no series at all: the file did not open.
+    if (set.Series.empty()) {
+        std::fprintf(stderr, "zov-cli: cannot open '%s'\n", qPrintable(path));
+        return 2;
+    }
+
+    // Scales as the selectors give them: a number written as text and read back.
+    updateScales(ws, vdiv ? formatRoundTrip(static_cast<float>(*vdiv)) : std::string("20"),
+                 madiv ? formatRoundTrip(static_cast<float>(*madiv)) : std::string("1"));
+
+    SeriesSelection selection = defaultSelection(set);
+    if (vg1List)
+        selection.Vg1List = asList(*vg1List);
+    if (vg2List)
+        selection.Vg2List = asList(*vg2List);
+    ws.SeriesSelections[0] = selection;
+
+    DesignInputs inputs;
+    inputs.topology = pushPull ? Topology::PushPull : Topology::SingleEnded;
+    inputs.loadKOhm = clampLoadKOhm(static_cast<float>(*load));  // as the load field clamps it
+    inputs.vinVpp = vin ? static_cast<float>(*vin) : defaultInputSwing(set);
+
+    const float x = UaToX(ws, static_cast<float>(*ua));
+    const float y = IaToY(ws, static_cast<float>(*ia));
+    const StageDesign design = applyOperatingPoint(ws, x, y, inputs);
+
+    std::string out = designJson(ws, design, XToUa(ws, x), YToIa(ws, y));
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return set.Loaded ? 0 : 1;
 }
 
 }  // namespace zov::cli

@@ -1,0 +1,186 @@
+#include "design/stage_analysis.h"
+
+#include "design/curve_blend.h"
+#include "display/scales.h"
+
+namespace zov {
+
+Placement loadLineFigure(const Workspace& ws, float loadKOhm, float pivotX, float pivotY,
+                         Topology topology)
+{
+    Placement p;
+    p.placed = isWithinPlotMargins(pivotX, pivotY);
+    p.marker = {pivotX, pivotY};
+    if (topology == Topology::PushPull) {
+        p.line = DrawLoadLine(ws, loadKOhm / 2.0F, pivotX, pivotY, topology);
+        p.quarter = DrawUpperSegment(ws, loadKOhm / 4.0F, p.line.junction.x, p.line.junction.y);
+    } else {
+        p.line = DrawLoadLine(ws, loadKOhm, pivotX, pivotY, topology);
+    }
+    return p;
+}
+
+Placement PlaceOperatingPoint(Workspace& ws, float x, float y, const DesignInputs& inputs)
+{
+    Placement p = loadLineFigure(ws, inputs.loadKOhm, x, y, inputs.topology);
+    if (!p.placed)
+        return p;
+    ws.MarkerX = x;
+    ws.MarkerY = y;
+    ws.LoadKOhm = inputs.loadKOhm;
+    ws.PivotX = x;
+    ws.PivotY = y;
+    ws.JunctionX = p.line.junction.x;
+    ws.JunctionY = p.line.junction.y;
+    ws.JunctionUa = XToUa(ws, ws.JunctionX);
+    ws.JunctionIa = YToIa(ws, ws.JunctionY);
+    ws.OperatingUa = XToUa(ws, x);
+    ws.OperatingIa = YToIa(ws, y);
+    p.ua0 = ws.OperatingUa;
+    p.ia0Ma = ws.OperatingIa;
+    p.pdW = static_cast<float>(static_cast<double>(ws.OperatingUa) * ws.OperatingIa / 1000.0);
+    return p;
+}
+
+namespace {
+
+StageResults computeResults(const Workspace& ws, const SwingEnd& up, const SwingEnd& down,
+                            const DesignInputs& inputs)
+{
+    const double u1 = up.ua;
+    const double i1 = up.iaMa;
+    const double u2 = down.ua;
+    const double i2 = down.iaMa;
+    const double ua0 = ws.OperatingUa;
+    const double ia0 = ws.OperatingIa;
+    const double r = ws.LoadKOhm;
+    StageResults res;
+    double vout = 0.0;
+    if (inputs.topology == Topology::SingleEnded) {
+        vout = u2 - u1;
+        // 8000 = 8 x 1000: peak-to-peak swings to an RMS power, currents in mA.
+        res.poutW = static_cast<float>((i1 - i2) * (u2 - u1) / 8000.0);
+        // Without a swing there is no distortion figure, not a division by zero.
+        if (u1 != u2)
+            res.h2Percent = static_cast<float>(((u1 + u2) / 2.0 - ua0) / (u1 - u2) * 100.0);
+    } else {
+        // One tube swings from the operating point to the up-swing point; the
+        // anode-to-anode load sees four times that swing across R.
+        vout = ua0 - u1;
+        const double swing = 4.0 * (ua0 - u1);
+        res.poutW = static_cast<float>(swing * swing / 8000.0 / r);
+    }
+    res.voutVpp = static_cast<float>(vout);
+    // Vin = 0 leaves the gain undefined: it is absent rather than infinite.
+    if (inputs.vinVpp != 0.0F)
+        res.gain = static_cast<float>(vout / inputs.vinVpp);
+    res.spans[0] = {static_cast<float>(u2 - u1), static_cast<float>(i1 - i2), ws.OperatingUa, ws.OperatingIa};
+    res.spans[1] = {static_cast<float>(u2 - ua0), static_cast<float>(i2 - ia0), down.ua, down.iaMa};
+    res.spans[2] = {static_cast<float>(u1 - ua0), static_cast<float>(i1 - ia0), up.ua, up.iaMa};
+    return res;
+}
+
+}  // namespace
+
+StageAnalysis AnalyseStage(Workspace& ws, const CurveSet& set, const DesignInputs& inputs)
+{
+    StageAnalysis a;
+    if (!ws.OpCurve.Drawn)
+        return a;
+    a.ran = true;
+    const float halfSwing = inputs.vinVpp / 2.0F;
+    const bool pushPull = inputs.topology == Topology::PushPull;
+
+    // Up-swing: the curve at Vg0 + Vin/2 against the high-current part of the line.
+    ws.UpCurve.Drawn = false;
+    ws.UpCurve.Vg1 = ws.OpCurve.Vg1 + halfSwing;
+    ws.UpCurve.Vg2 = ws.OpCurve.Vg2;
+    a.up.computed = true;
+    a.up.vg1 = ws.UpCurve.Vg1;
+    a.up.vg2 = ws.UpCurve.Vg2;
+    a.up.built = CurveAtGrid(set, ws.UpCurve);
+    if (a.up.built) {
+        ws.LoadLineFull = {ws.LoadKOhm, ws.OperatingUa, ws.OperatingIa};
+        ws.LoadLineHalf = {ws.LoadKOhm / 2.0F, ws.OperatingUa, ws.OperatingIa};
+        ws.LoadLineQuarter = {ws.LoadKOhm / 4.0F, ws.JunctionUa, ws.JunctionIa};
+        if (!pushPull) {
+            a.up.found = IntersectLoadLine(ws.UpCurve, ws.LoadLineFull, SwingSide::HighCurrent);
+        } else {
+            // Past the junction the other tube is cut off and the line is R/4;
+            // a small swing stays on the R/2 part.
+            a.up.found = IntersectLoadLine(ws.UpCurve, ws.LoadLineQuarter, SwingSide::HighCurrent) ||
+                         IntersectLoadLine(ws.UpCurve, ws.LoadLineHalf, SwingSide::HighCurrent);
+        }
+    }
+    if (a.up.found) {
+        ws.UpIa = ws.UpCurve.I;
+        ws.UpUa = ws.UpCurve.U;
+        ws.UpCurve.DotColour = ws.UpCurve.Colour;
+        ws.UpCurve.Drawn = true;
+        a.up.ua = ws.UpCurve.U;
+        a.up.iaMa = ws.UpCurve.I;
+    }
+
+    // Down-swing: the curve at Vg0 - Vin/2 against the low-current part of the
+    // line through the operating point.
+    ws.DownCurve.Drawn = false;
+    if (!a.up.found) {
+        a.beep = true;
+        return a;
+    }
+    ws.DownCurve.Vg1 = ws.OpCurve.Vg1 - halfSwing;
+    ws.DownCurve.Vg2 = ws.OpCurve.Vg2;
+    a.down.computed = true;
+    a.down.vg1 = ws.DownCurve.Vg1;
+    a.down.vg2 = ws.DownCurve.Vg2;
+    a.down.built = CurveAtGrid(set, ws.DownCurve);
+    if (a.down.built) {
+        const float slope = pushPull ? ws.LoadKOhm / 2.0F : ws.LoadKOhm;
+        a.down.found = IntersectFromOperatingPoint(ws, ws.DownCurve.Points, slope, ws.DownCurve.U,
+                                                   ws.DownCurve.I, SwingSide::LowCurrent);
+    }
+    if (!a.down.found)
+        return a;
+    ws.DownCurve.DotColour = ws.DownCurve.Colour;
+    ws.DownCurve.Drawn = true;
+    a.down.ua = ws.DownCurve.U;
+    a.down.iaMa = ws.DownCurve.I;
+    a.results = computeResults(ws, a.up, a.down, inputs);
+    return a;
+}
+
+StageDesign applyOperatingPoint(Workspace& ws, float x, float y, const DesignInputs& inputs)
+{
+    StageDesign d;
+    ws.OpCurve.Drawn = false;
+    d.placement = PlaceOperatingPoint(ws, x, y, inputs);
+    if (!d.placement.placed)
+        return d;
+    const CurveSet& set = ws.CurveSets[0];
+    const float ua = XToUa(ws, x);
+    const float iaA = YToIa(ws, y) / 1000.0F;
+    d.parameters = TubeParameters(set, ws.SeriesSelections[0], ws.OpCurve, iaA, ua);
+    if (!d.parameters->found)
+        return d;
+    d.opCurveBuilt = CurveAtGrid(set, ws.OpCurve);
+    if (!d.opCurveBuilt)
+        return d;
+    ws.OpCurve.Drawn = true;
+    ws.UpCurve.Drawn = false;
+    ws.DownCurve.Drawn = false;
+    d.analysis = AnalyseStage(ws, set, inputs);
+    return d;
+}
+
+StageDesign recomputeAtPivot(Workspace& ws, const DesignInputs& inputs)
+{
+    StageDesign d;
+    if (!ws.OpCurve.Drawn)
+        return d;
+    d.placement = PlaceOperatingPoint(ws, ws.PivotX, ws.PivotY, inputs);
+    d.opCurveBuilt = true;
+    d.analysis = AnalyseStage(ws, ws.CurveSets[0], inputs);
+    return d;
+}
+
+}  // namespace zov
