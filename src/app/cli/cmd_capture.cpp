@@ -5,14 +5,13 @@
 // written); 3 an exchange failed (the curves of the completed steps are still
 // written); 4 the file could not be written.
 #include "app/cli/commands.h"
+#include "files/tdf_file.h"
 #include "files/text.h"
 #include "measure/capture_sweep.h"
 #include "measure/curve_store.h"
 #include "measure/measure_messages.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <string>
@@ -47,31 +46,6 @@ int captureUsage(const QString& message)
         std::fprintf(stderr, "zov-cli capture: %s\n", qPrintable(message));
     std::fputs(kCaptureUsage, stderr);
     return 2;
-}
-
-// Writes `text` plus one CR LF to `path` through a temporary file and a rename,
-// so an interrupted write never leaves a truncated family behind. Appending
-// copies the old content first. (A small local writer; the files layer's TDF
-// writer can take its place.)
-bool writeCurveText(const QString& path, const std::string& text, bool append, QString* error)
-{
-    QByteArray content;
-    if (append && QFile::exists(path)) {
-        QFile old(path);
-        if (!old.open(QIODevice::ReadOnly)) {
-            *error = old.errorString();
-            return false;
-        }
-        content = old.readAll();
-    }
-    content.append(text.data(), qsizetype(text.size()));
-    content.append("\r\n");
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit()) {
-        *error = out.errorString();
-        return false;
-    }
-    return true;
 }
 
 void printLines(const char* message)
@@ -180,9 +154,10 @@ int runCapture(const QStringList& args)
         printLines(qPrintable(endMessage));
     // Whatever was measured is written, also after a failed exchange.
     if (!ws.CurveText.empty()) {
-        QString error;
-        if (!writeCurveText(file, ws.CurveText, append, &error)) {
-            std::fprintf(stderr, "zov-cli capture: cannot write %s: %s\n", qPrintable(file), qPrintable(error));
+        const FileResult written =
+            writeTdfText(file, ws.CurveText, append ? TdfWriteMode::Append : TdfWriteMode::Replace);
+        if (!written.ok) {
+            std::fprintf(stderr, "zov-cli capture: cannot write %s: %s\n", qPrintable(file), qPrintable(written.error));
             return 4;
         }
     }
