@@ -1,0 +1,7 @@
+#include "display/axis_label_sink.h"
+
+namespace zov {
+
+AxisLabelSink::~AxisLabelSink() = default;
+
+}  // namespace zov
