@@ -1,12 +1,6 @@
-#include <QApplication>
-#include <QLabel>
-
-#include "zov_version.h"
+#include "app/gui/launcher.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Kestrava Zovograph V" ZOV_VERSION_STRING));
-    label.show();
-    return app.exec();
+    return zov::gui::runZov(argc, argv);
 }

@@ -1,0 +1,66 @@
+#include "app/gui/launcher.h"
+
+#include "app/gui/base.h"
+#include "app/gui/command_line.h"
+#include "measure/virtual_module.h"
+#include "zov_version.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+#include <memory>
+
+namespace zov::gui {
+
+int runZov(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const GuiOptions options = parseGuiArguments(arguments);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!options.error.isEmpty()) {
+        err << "zov: " << options.error << "\n" << guiUsage(VirtualModule::tubeNames());
+        return 2;
+    }
+    if (options.help) {
+        out << guiUsage(VirtualModule::tubeNames());
+        return 0;
+    }
+    if (options.version) {
+        out << "zov " << ZOV_VERSION_STRING << "\n";
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+
+    // The virtual module answers like a real one, paced at the line's byte
+    // rate, so the window behaves as it does on an instrument.
+    std::unique_ptr<VirtualModule> module;
+    if (options.virtualModule) {
+        VirtualModuleOptions moduleOptions;
+        if (!options.tube.isEmpty())
+            moduleOptions.tube = options.tube;
+        moduleOptions.pacing = true;
+        module = std::make_unique<VirtualModule>(moduleOptions);
+        QString error;
+        if (!module->start(&error)) {
+            err << "zov: cannot start the virtual module: " << error << "\n";
+            return 2;
+        }
+    }
+
+    Base window;
+    if (module) {
+        window.setVirtualModulePath(module->devicePath());
+        // A hang-up brings the module back on a new device: follow it.
+        QObject::connect(module.get(), &VirtualModule::devicePathChanged, &window,
+                         &Base::setVirtualModulePath);
+    }
+    window.Form_Load(options.projectPath);
+    return app.exec();
+}
+
+}  // namespace zov::gui
