@@ -42,6 +42,7 @@ function(zov_add_test name)
     ZOV_REFERENCE_DATA="${PROJECT_SOURCE_DIR}/../shared/reference-data"
     ZOV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ZOV_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
