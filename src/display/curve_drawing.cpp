@@ -65,23 +65,25 @@ void PutDotUI(Surface& surface, const Workspace& ws, Colour colour, float mode, 
 
 void DrawCurveText(Surface& surface, const Workspace& ws, std::string_view curveText)
 {
-    constexpr std::string_view kLineEnd = "\r\n";
     std::string currentGrid;  // field 3 of the curve being drawn, as text
     bool penDown = false;
     bool labelled = false;
     surface.setCurrentPos(0.0, 65536.0);
 
-    // Lines are taken in order with a cursor: the same pieces as GetField of
-    // line k, without rescanning the text from its start for every line (a
-    // family of 31 curves holds about 2000 lines).
+    // Lines are taken in order with a cursor instead of rescanning the text
+    // from its start for every line (a family of 31 curves holds about 2000
+    // lines). A line ends at CR LF, or at LF alone: a background file edited
+    // on Linux would otherwise draw as one long line.
     std::size_t next = 0;
     const auto nextLine = [&]() -> std::string_view {
         if (next >= curveText.size())
             return {};
-        const std::size_t end = curveText.find(kLineEnd, next);
+        const std::size_t end = curveText.find('\n', next);
         const std::size_t stop = end == std::string_view::npos ? curveText.size() : end;
-        const std::string_view piece = curveText.substr(next, stop - next);
-        next = end == std::string_view::npos ? curveText.size() : end + kLineEnd.size();
+        std::string_view piece = curveText.substr(next, stop - next);
+        next = end == std::string_view::npos ? curveText.size() : end + 1;
+        if (!piece.empty() && piece.back() == '\r')
+            piece.remove_suffix(1);
         return piece;
     };
     std::string_view line = trimBlanks(nextLine());

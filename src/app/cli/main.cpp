@@ -48,6 +48,16 @@ int usageError(const QString& message)
 int main(int argc, char* argv[])
 {
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    // Answered before any application object exists, so they need no display
+    // and no runtime directory.
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("--version")) {
+        std::printf("zov-cli %s\n", ZOV_VERSION_STRING);
+        return 0;
+    }
     // Rendering needs fonts and a paint engine but never a display.
     const bool needsGui = command == QLatin1String("render");
     if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -64,14 +74,6 @@ int main(int argc, char* argv[])
         return zov::cli::usageError(QStringLiteral("no command given"));
     args.removeFirst();  // command
 
-    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (command == QLatin1String("--version")) {
-        std::printf("zov-cli %s\n", ZOV_VERSION_STRING);
-        return 0;
-    }
     if (command == QLatin1String("simulate"))
         return zov::cli::runSimulate(args);
     if (command == QLatin1String("capture"))
