@@ -1,138 +1,71 @@
-// "GO" on screen: a sweep on the in-process virtual module (pacing off, short
-// waits), the grid-voltage labels, the buttons, the failure messages, the
-// progress indication, stopping, and the close guard.
+// "GO" on screen: a sweep on the in-process virtual module, the grid-voltage
+// labels, the buttons, the failure messages, the progress indication,
+// stopping, and the close guard.
 
 #include "window_fixture.h"
 
 #include "measure/measure_messages.h"
-#include "measure/virtual_module.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
+
+#include <tuple>
 
 namespace zov::gui::testing {
 namespace {
 
-// Long enough for the in-process module to answer on a busy machine; the
-// real module's 1000 ms would make every step two seconds long.
-constexpr int kTestWaitMs = 100;
-
-int lineCount(const std::string& text)
-{
-    int lines = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
-        ++lines;
-    return lines;
-}
-
-class CaptureTest : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        startModule({});
-        window->setCaptureWaitMs(kTestWaitMs);
-    }
-
-    void startModule(const QString& fault)
-    {
-        VirtualModuleOptions options;
-        options.pacing = false;
-        options.fault = fault;
-        module = std::make_unique<VirtualModule>(options);
-        QString error;
-        ASSERT_TRUE(module->start(&error)) << error.toStdString();
-        window->setVirtualModulePath(module->devicePath());
-    }
-
-    void setSweep(const char* start, const char* stop, const char* pitch, const char* vg2 = "0")
-    {
-        setText("TxVg1Start", start);
-        setText("TxVg1Stop", stop);
-        setText("TxPitchg1", pitch);
-        setText("TxVg2", vg2);
-    }
-
-    void waitForIdle()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(window->workspace().CaptureIdle && enabled("BtSet"), 20000);
-    }
-
-    std::unique_ptr<VirtualModule> module;
-};
+using CaptureTest = WindowTest;
 
 TEST_F(CaptureTest, GoMeasuresTheFamilyCurveByCurveAndEnablesTheButtons)
 {
-    EXPECT_EQ(control<QComboBox>("CbComport")->currentText(), module->devicePath())
-        << "the virtual module is offered and selected";
+    EXPECT_EQ(text("CbComport"), module->devicePath()) << "the virtual module is offered and selected";
     setSweep("0", "2", "1", "250");
-    int curvesDrawn = 0;
-    QObject::connect(window.get(), &Base::scopeRefreshed, window.get(), [&] { ++curvesDrawn; });
+    const int refreshesBefore = window->refreshCount();
 
     control<QPushButton>("BtSet")->click();
     EXPECT_FALSE(enabled("BtSet")) << "GO is disabled while the sweep runs";
     EXPECT_FALSE(window->workspace().CaptureIdle);
     EXPECT_TRUE(enabled("BtStop"));
-    waitForIdle();
+    ZOV_WAIT(idle(), 20000);
 
-    const Workspace& ws = window->workspace();
-    EXPECT_EQ(lineCount(ws.CurveText), 3 * 64);
-    EXPECT_NE(ws.CurveText.find(" -2 0 250\r\n"), std::string::npos);
-    EXPECT_NE(ws.CurveText.find(" 0 0 250\r\n"), std::string::npos) << "the 0 V step";
-    EXPECT_GE(curvesDrawn, 3) << "the plot is redrawn after every curve";
+    const std::string& curves = window->workspace().CurveText;
+    EXPECT_EQ(curveLines(), 3 * 64);
+    EXPECT_NE(curves.find(" -2 0 250\r\n"), std::string::npos);
+    EXPECT_NE(curves.find(" 0 0 250\r\n"), std::string::npos) << "the 0 V step";
+    EXPECT_GE(window->refreshCount() - refreshesBefore, 3) << "the plot is redrawn after every curve";
     for (const char* name : {"BtExport", "BtAppend", "BtBckgnd", "BtDirectPrint", "BtSet"})
         EXPECT_TRUE(enabled(name)) << name;
     EXPECT_FALSE(enabled("BtStop"));
     EXPECT_EQ(text("LbVg1"), "Vg1=-2.") << "\"0.##\" keeps the separator";
     EXPECT_EQ(text("LbVg2"), "Vg2=250");
     auto* progress = control<QProgressBar>("CaptureProgress");
-    EXPECT_EQ(progress->maximum(), 3);
-    EXPECT_EQ(progress->value(), 3);
+    EXPECT_TRUE(progress->maximum() == 3 && progress->value() == 3);
     EXPECT_EQ(progress->format(), "Step 3 of 3");
-    EXPECT_TRUE(messages->empty()) << describe(*messages);
+    EXPECT_EQ(messageTexts(), QStringList());
 }
 
 TEST_F(CaptureTest, GridLabelsShowTheStepVoltages)
 {
-    const struct {
-        float vg1;
-        float vg2;
-        const char* lbVg1;
-        const char* lbVg2;
-    } cases[] = {
-        {-2.5F, 250.0F, "Vg1=-2.5", "Vg2=250"},
-        {0.0F, 0.0F, "Vg1=0.", "Vg2=0"},
-        {-10.0F, 0.0125F, "Vg1=-10.", "Vg2=0.0125"},
-        {-30.5F, 1.5e-5F, "Vg1=-30.5", "Vg2=1.5E-05"},
-    };
-    for (const auto& c : cases) {
-        window->ShowGridLabels(c.vg1, c.vg2);
-        EXPECT_EQ(text("LbVg1"), c.lbVg1);
-        EXPECT_EQ(text("LbVg2"), c.lbVg2);
+    const std::tuple<float, float, const char*, const char*> cases[] = {
+        {-2.5F, 250.0F, "Vg1=-2.5", "Vg2=250"}, {0.0F, 0.0F, "Vg1=0.", "Vg2=0"},
+        {-10.0F, 0.0125F, "Vg1=-10.", "Vg2=0.0125"}, {-30.5F, 1.5e-5F, "Vg1=-30.5", "Vg2=1.5E-05"}};
+    for (const auto& [vg1, vg2, lbVg1, lbVg2] : cases) {
+        window->ShowGridLabels(vg1, vg2);
+        EXPECT_EQ(text("LbVg1"), lbVg1);
+        EXPECT_EQ(text("LbVg2"), lbVg2);
     }
 }
 
 TEST_F(CaptureTest, InvalidSettingsAreRefusedWithAMessage)
 {
-    const struct {
-        const char* start;
-        const char* stop;
-        const char* pitch;
-    } refused[] = {{"0", "10", "0.25"}, {"0", "10", "0.75"}, {"0", "10", "32"}, {"12", "10", "1"},
-                   {"0", "32", "1"}};
-    for (const auto& c : refused) {
+    const char* refused[][3] = {{"0", "10", "0.25"}, {"0", "10", "0.75"}, {"0", "10", "32"},
+                                {"12", "10", "1"}, {"0", "32", "1"}};
+    for (const auto& [start, stop, pitch] : refused) {
         window->workspace().CurveText = "previous capture\r\n";
-        messages->clear();
-        setSweep(c.start, c.stop, c.pitch);
+        messages.clear();
+        setSweep(start, stop, pitch);
         control<QPushButton>("BtSet")->click();
-        ASSERT_EQ(messages->size(), 1u) << c.start << " " << c.stop << " " << c.pitch;
-        EXPECT_EQ(messages->front().text, messages::kGridOutOfRange);
-        EXPECT_TRUE(enabled("BtSet"));
-        EXPECT_TRUE(window->workspace().CaptureIdle);
+        EXPECT_EQ(messageTexts(), QStringList{messages::kGridOutOfRange}) << start << " " << stop << " " << pitch;
+        EXPECT_TRUE(idle());
         EXPECT_TRUE(window->workspace().CurveText.empty()) << "GO discards the previous capture first";
     }
     EXPECT_EQ(module->exchangesServed(), 0);
@@ -142,68 +75,52 @@ TEST_F(CaptureTest, NoPortChosenFallsBackToTheFirstEntry)
 {
     auto* ports = control<QComboBox>("CbComport");
     ports->setCurrentIndex(-1);
-    setSweep("1", "1", "0");
-    control<QPushButton>("BtSet")->click();
+    capture("1", "1", "0");
     EXPECT_EQ(ports->currentIndex(), 0);
     EXPECT_EQ(ports->currentText(), "COM1");
-    waitForIdle();
 }
 
-TEST_F(CaptureTest, FailedExchangeShowsBothMessagesAndKeepsEarlierCurves)
+TEST_F(CaptureTest, FailedExchangeShowsBothMessagesAndLeavesTheButtons)
 {
     startModule(QStringLiteral("silent"));
-    setSweep("0", "1", "1");
-    control<QPushButton>("BtSet")->click();
-    waitForIdle();
-    ASSERT_EQ(messages->size(), 2u);
-    EXPECT_EQ((*messages)[0].text, messages::kDialogFailed);
-    EXPECT_EQ((*messages)[1].text, messages::kCantConnect);
+    capture("0", "1", "1");
+    EXPECT_EQ(messageTexts(), (QStringList{messages::kDialogFailed, messages::kCantConnect}));
     EXPECT_TRUE(window->workspace().CurveText.empty());
     for (const char* name : {"BtExport", "BtAppend", "BtBckgnd", "BtDirectPrint"})
         EXPECT_FALSE(enabled(name)) << name << " untouched by a failed sweep";
-    EXPECT_TRUE(enabled("BtSet"));
 }
 
 TEST_F(CaptureTest, StopEndsTheSweepAfterTheCurrentStepKeepingTheCurves)
 {
     setSweep("0", "10", "1");  // 11 curves
     control<QPushButton>("BtSet")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(lineCount(window->workspace().CurveText) >= 64, 10000);
+    ZOV_WAIT(curveLines() >= 64, 10000);
     control<QPushButton>("BtStop")->click();
-    waitForIdle();
-    const int lines = lineCount(window->workspace().CurveText);
-    EXPECT_EQ(lines % 64, 0);
-    EXPECT_GE(lines, 64);
-    EXPECT_LT(lines, 11 * 64);
-    EXPECT_TRUE(messages->empty()) << describe(*messages);
+    ZOV_WAIT(idle(), 20000);
+    const long lines = curveLines();
+    EXPECT_TRUE(lines % 64 == 0 && lines >= 64 && lines < 11 * 64) << lines << " lines";
+    EXPECT_EQ(messageTexts(), QStringList());
     EXPECT_TRUE(enabled("BtExport")) << "the curves measured so far can be saved";
-    EXPECT_TRUE(enabled("BtSet"));
 }
 
-TEST_F(CaptureTest, CloseIsRefusedWhileASweepRuns)
-{
-    setSweep("0", "3", "1");
-    control<QPushButton>("BtSet")->click();
-    ASSERT_FALSE(window->workspace().CaptureIdle);
-    EXPECT_FALSE(window->close());
-    EXPECT_TRUE(window->isVisible());
-    ASSERT_EQ(messages->size(), 1u);
-    EXPECT_EQ(messages->front().text, "Stop capture before closing");
-    EXPECT_EQ(messages->front().icon, MessageIcon::Critical);
-    waitForIdle();
-    EXPECT_TRUE(window->close());
-}
-
-TEST_F(CaptureTest, ScalesCanChangeWhileTheSweepRuns)
+TEST_F(CaptureTest, CloseIsRefusedWhileASweepRunsAndScalesStillChange)
 {
     setSweep("0", "4", "1");
     control<QPushButton>("BtSet")->click();
+    ASSERT_FALSE(window->workspace().CaptureIdle);
     auto* vdiv = control<QComboBox>("CbVdiv");
     vdiv->setEditText("50");
     QTest::keyClick(vdiv->lineEdit(), Qt::Key_Return);
     EXPECT_FLOAT_EQ(window->workspace().VoltsPerDiv, 50.0F);
-    waitForIdle();
-    EXPECT_EQ(lineCount(window->workspace().CurveText), 5 * 64);
+
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(messageTexts(), QStringList{"Stop capture before closing"});
+    EXPECT_EQ(messages.front().icon, MessageIcon::Critical);
+    ZOV_WAIT(idle(), 20000);
+    EXPECT_EQ(curveLines(), 5 * 64) << "the sweep went on to the end";
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(messages.size(), 1u) << "closing when idle asks nothing";
 }
 
 }  // namespace

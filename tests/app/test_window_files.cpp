@@ -1,35 +1,20 @@
-// The curve-file buttons of the "Capture" frame with an injected file
-// chooser: "Save as ...", "Add to ...", "Use as background",
-// "Load a background ...".
+// The curve-file buttons with an injected file chooser: "Save as ...",
+// "Add to ...", "Use as background", "Load a background ...".
 
 #include "window_fixture.h"
-
-#include "files/files_messages.h"
-#include "measure/virtual_module.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 
 namespace zov::gui::testing {
 namespace {
 
-struct ChooserCall {
-    QString action;
-    QString title;
-    QString pattern;
-    QString folder;
-};
-
-QByteArray readAll(const QString& path)
+bool writeAll(const QString& path, const QByteArray& content)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 class FilesTest : public WindowTest {
@@ -38,155 +23,104 @@ protected:
     {
         WindowTest::SetUp();
         ASSERT_TRUE(folder.isValid());
-        window->setFileChooser([this](const QString& action, const QString& title,
-                                      const QString& pattern, const QString& initialFolder) {
-            calls.push_back({action, title, pattern, initialFolder});
+        window->setFileChooser([this](const QString& action, const QString& title, const QString& pattern,
+                                      const QString& initialFolder) {
+            calls << QStringList{action, title, pattern, initialFolder};
             return answer;
         });
         // One measured curve, so the buttons are enabled as after any capture.
-        VirtualModuleOptions options;
-        options.pacing = false;
-        module = std::make_unique<VirtualModule>(options);
-        ASSERT_TRUE(module->start());
-        window->setVirtualModulePath(module->devicePath());
-        window->setCaptureWaitMs(100);
-        setText("TxVg1Start", "2");
-        setText("TxVg1Stop", "2");
-        control<QPushButton>("BtSet")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(window->workspace().CaptureIdle && enabled("BtSet"), 10000);
-        ASSERT_FALSE(window->workspace().CurveText.empty());
+        capture("2", "2", "0");
         ASSERT_TRUE(enabled("BtExport"));
         captured = window->workspace().CurveText;
+        ASSERT_FALSE(captured.empty());
     }
 
     QTemporaryDir folder;
     QString answer;
-    std::vector<ChooserCall> calls;
-    std::unique_ptr<VirtualModule> module;
+    QList<QStringList> calls;
     std::string captured;
 };
 
-TEST_F(FilesTest, SaveWritesTheFamilyEmptiesItAndDisablesBothButtons)
+TEST_F(FilesTest, SaveAndAddToWriteTheFamilyThenEmptyIt)
 {
-    answer = folder.filePath("family.tdf");
-    control<QPushButton>("BtExport")->click();
-
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].action, "Save");
-    EXPECT_EQ(calls[0].title, "Export TDF data");
-    EXPECT_EQ(calls[0].pattern, "*.tdf");
-    EXPECT_EQ(QDir(calls[0].folder), QDir(QCoreApplication::applicationDirPath()))
-        << "an empty TDF folder starts at the program's folder";
-    EXPECT_TRUE(messages->empty()) << describe(*messages);
-    EXPECT_EQ(readAll(answer), QByteArray::fromStdString(captured + "\r\n"));
-    EXPECT_TRUE(window->workspace().CurveText.empty());
-    EXPECT_FALSE(enabled("BtExport"));
-    EXPECT_FALSE(enabled("BtAppend"));
-    EXPECT_TRUE(enabled("BtBckgnd"));
-    EXPECT_EQ(QDir(window->workspace().TdfFolder), QDir(folder.path()));
-
-    // Written once: a second click has nothing left to save.
-    window->BtExport_Click();
-    ASSERT_EQ(messages->size(), 1u);
-    EXPECT_EQ(messages->front().text, msg::kNoDataToSave);
-}
-
-TEST_F(FilesTest, AddToAppendsAfterTheExistingContent)
-{
-    answer = folder.filePath("grown.tdf");
-    {
-        QFile file(answer);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("1 0.001 -1 0 0\r\n\r\n");
-    }
-    control<QPushButton>("BtAppend")->click();
-    EXPECT_TRUE(messages->empty()) << describe(*messages);
-    EXPECT_EQ(readAll(answer), QByteArray("1 0.001 -1 0 0\r\n\r\n") + QByteArray::fromStdString(captured + "\r\n"));
-    EXPECT_FALSE(enabled("BtExport"));
-    EXPECT_FALSE(enabled("BtAppend"));
-}
-
-TEST_F(FilesTest, FailedWriteNamesTheFileAndKeepsTheFamily)
-{
-    answer = folder.filePath("no-such-folder/family.tdf");
-    for (const char* button : {"BtExport", "BtAppend"}) {
-        messages->clear();
+    const QByteArray old("1 0.001 -1 0 0\r\n\r\n");
+    const QByteArray family = QByteArray::fromStdString(captured + "\r\n");
+    const std::pair<const char*, QByteArray> cases[] = {{"BtExport", family}, {"BtAppend", old + family}};
+    for (const auto& [button, expected] : cases) {
+        SCOPED_TRACE(button);
+        if (window->workspace().CurveText.empty())
+            capture("2", "2", "0");
+        ASSERT_EQ(window->workspace().CurveText, captured);
+        window->workspace().TdfFolder.clear();
+        calls.clear();
+        answer = folder.filePath(QString::fromLatin1(button) + ".tdf");
+        ASSERT_TRUE(writeAll(answer, old));
         control<QPushButton>(button)->click();
-        ASSERT_EQ(messages->size(), 1u) << button;
-        EXPECT_TRUE(messages->front().text.contains(answer)) << messages->front().text.toStdString();
-        EXPECT_EQ(window->workspace().CurveText, captured);
-        EXPECT_TRUE(enabled("BtExport"));
-        EXPECT_TRUE(enabled("BtAppend"));
+
+        ASSERT_EQ(calls.size(), 1);
+        EXPECT_EQ(calls[0].mid(0, 3), (QStringList{"Save", "Export TDF data", "*.tdf"}));
+        EXPECT_EQ(QDir(calls[0][3]), QDir(QCoreApplication::applicationDirPath()))
+            << "an empty TDF folder starts at the program's folder";
+        EXPECT_EQ(messageTexts(), QStringList());
+        QFile written(answer);
+        EXPECT_TRUE(written.open(QIODevice::ReadOnly) && written.readAll() == expected);
+        EXPECT_TRUE(window->workspace().CurveText.empty());
+        EXPECT_FALSE(enabled("BtExport") || enabled("BtAppend"));
+        EXPECT_TRUE(enabled("BtBckgnd"));
+        EXPECT_EQ(QDir(window->workspace().TdfFolder), QDir(folder.path()));
     }
-    EXPECT_FALSE(QFile::exists(answer));
+    // Written: nothing is left to save, and no file is asked for.
+    messages.clear();
+    calls.clear();
+    window->BtExport_Click();
+    window->BtAppend_Click();
+    EXPECT_EQ(messageTexts(), (QStringList{"No data to save", "No data to save"}));
+    EXPECT_TRUE(calls.isEmpty());
 }
 
-TEST_F(FilesTest, CancelledDialogIsSilent)
+TEST_F(FilesTest, FailedWriteNamesTheFileAndCancelIsSilentBothKeepingTheFamily)
 {
-    answer.clear();
-    control<QPushButton>("BtExport")->click();
-    control<QPushButton>("BtAppend")->click();
-    EXPECT_EQ(calls.size(), 2u);
-    EXPECT_TRUE(messages->empty()) << describe(*messages);
-    EXPECT_EQ(window->workspace().CurveText, captured);
-    EXPECT_TRUE(enabled("BtExport"));
-    EXPECT_TRUE(enabled("BtAppend"));
+    for (const QString& path : {folder.filePath("no-such-folder/family.tdf"), QString()}) {
+        answer = path;
+        for (const char* button : {"BtExport", "BtAppend"}) {
+            messages.clear();
+            control<QPushButton>(button)->click();
+            if (path.isEmpty())
+                EXPECT_EQ(messageTexts(), QStringList()) << button;
+            else
+                EXPECT_TRUE(messages.size() == 1 && messages[0].text.contains(path)) << button;
+            EXPECT_EQ(window->workspace().CurveText, captured);
+            EXPECT_TRUE(enabled("BtExport") && enabled("BtAppend"));
+        }
+    }
+    EXPECT_EQ(calls.size(), 4);
+    EXPECT_FALSE(QFile::exists(folder.filePath("no-such-folder/family.tdf")));
     EXPECT_TRUE(window->workspace().TdfFile.isEmpty());
 }
 
-TEST_F(FilesTest, NothingToSaveAsksForNoFile)
+TEST_F(FilesTest, UseAsBackgroundAndLoadABackground)
 {
-    window->workspace().CurveText.clear();
-    for (const char* button : {"BtExport", "BtAppend"}) {
-        messages->clear();
-        control<QPushButton>(button)->click();
-        ASSERT_EQ(messages->size(), 1u);
-        EXPECT_EQ(messages->front().text, "No data to save");
-    }
-    EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(FilesTest, UseAsBackgroundMovesTheFamilyBehind)
-{
-    const int before = window->refreshCount();
-    control<QPushButton>("BtBckgnd")->click();
+    EXPECT_EQ(redraws([&] { control<QPushButton>("BtBckgnd")->click(); }), 1);
     EXPECT_EQ(window->workspace().BackgroundText, captured);
     EXPECT_TRUE(window->workspace().CurveText.empty());
-    EXPECT_FALSE(enabled("BtExport"));
-    EXPECT_FALSE(enabled("BtAppend"));
-    EXPECT_EQ(window->refreshCount(), before + 1);
-}
+    EXPECT_FALSE(enabled("BtExport") || enabled("BtAppend"));
 
-TEST_F(FilesTest, LoadBackgroundReadsTheWholeFile)
-{
+    window->workspace().CurveText = captured;
     answer = folder.filePath("background.tdf");
     const QByteArray content("10 0.001 -1 0 0\r\n20 0.002 -1 0 0\r\n\r\n");
-    {
-        QFile file(answer);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    ASSERT_TRUE(writeAll(answer, content));
     window->workspace().TdfFolder = folder.path();
-    const int before = window->refreshCount();
-    control<QPushButton>("BtBgndFile")->click();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].action, "Open");
-    EXPECT_EQ(calls[0].title, "Import TDF data");
-    EXPECT_EQ(calls[0].pattern, "*.tdf");
-    EXPECT_EQ(calls[0].folder, folder.path());
-    EXPECT_EQ(QByteArray::fromStdString(window->workspace().BackgroundText), content);
-    EXPECT_EQ(window->refreshCount(), before + 1);
+    EXPECT_EQ(redraws([&] { control<QPushButton>("BtBgndFile")->click(); }), 1);
+    EXPECT_EQ(calls, (QList<QStringList>{{"Open", "Import TDF data", "*.tdf", folder.path()}}));
+    EXPECT_EQ(QByteArray::fromStdString(window->workspace().BackgroundText), content) << "the whole file";
     EXPECT_EQ(window->workspace().CurveText, captured) << "the current family is not touched";
-
     // Cancel and an unreadable file change nothing.
     for (const QString& path : {QString(), folder.filePath("missing.tdf")}) {
         answer = path;
-        const int refreshes = window->refreshCount();
-        control<QPushButton>("BtBgndFile")->click();
+        EXPECT_EQ(redraws([&] { control<QPushButton>("BtBgndFile")->click(); }), 0);
         EXPECT_EQ(QByteArray::fromStdString(window->workspace().BackgroundText), content);
-        EXPECT_EQ(window->refreshCount(), refreshes);
     }
-    EXPECT_TRUE(messages->empty()) << describe(*messages);
+    EXPECT_EQ(messageTexts(), QStringList());
 }
 
 }  // namespace

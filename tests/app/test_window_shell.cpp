@@ -1,19 +1,82 @@
-// The shell of the main window: start-up state, modes, selectors, keyboard,
-// layout rules and minimum size.
+// The application shell: the command line of `zov`, the message boxes, and
+// the main window's start-up state, modes, selectors, keyboard, layout rules
+// and minimum size.
 
 #include "window_fixture.h"
 
+#include "app/gui/command_line.h"
+#include "app/gui/message_box_sink.h"
 #include "app/gui/scope_widget.h"
 #include "zov_version.h"
 
+#include <QAbstractButton>
 #include <QAction>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QTest>
+#include <QMessageBox>
+
+#include <tuple>
 
 namespace zov::gui::testing {
 namespace {
+
+TEST(GuiCommandLine, ReadsOptionsAndTheProjectPath)
+{
+    const struct {
+        QStringList arguments;
+        bool virtualModule;
+        const char *tube, *project;
+        bool help, version, error;
+    } cases[] = {
+        {{}, false, "", "", false, false, false},
+        {{"--virtual-module"}, true, "", "", false, false, false},
+        {{"--virtual-module=EL34"}, true, "EL34", "", false, false, false},
+        {{"--virtual-module="}, true, "", "", false, false, true},
+        {{"\"C:\\work\\amp.zov\""}, false, "", "C:\\work\\amp.zov", false, false, false},
+        {{"/home/u/amp.zov", "--virtual-module"}, true, "", "/home/u/amp.zov", false, false, false},
+        {{"\""}, false, "", "\"", false, false, false},
+        {{"--help"}, false, "", "", true, false, false},
+        {{"--version"}, false, "", "", false, true, false},
+        {{"--frobnicate"}, false, "", "", false, false, true},
+        {{"a.zov", "b.zov"}, false, "", "a.zov", false, false, true},
+    };
+    for (const auto& c : cases) {
+        const GuiOptions options = parseGuiArguments(c.arguments);
+        EXPECT_EQ(std::tuple(options.virtualModule, options.tube, options.projectPath, options.help,
+                             options.version, !options.error.isEmpty()),
+                  std::tuple(c.virtualModule, QString::fromLatin1(c.tube), QString::fromLatin1(c.project), c.help,
+                             c.version, c.error))
+            << c.arguments.join(' ').toStdString();
+    }
+    EXPECT_TRUE(guiUsage({"12AX7", "EL34"}).contains("--virtual-module[=TUBE]"));
+}
+
+QList<QMessageBox*> openBoxes(const QWidget& parent)
+{
+    QList<QMessageBox*> boxes = parent.findChildren<QMessageBox*>();
+    boxes.removeIf([](const QMessageBox* box) { return !box->isVisible(); });
+    return boxes;
+}
+
+TEST(MessageBoxSink, ShowsMessagesOneAfterTheOtherWithoutBlocking)
+{
+    QWidget parent;
+    parent.show();
+    MessageBoxSink sink(&parent);
+    // Both calls return at once: no nested event loop holds the caller.
+    sink.showMessage("first", MessageIcon::None);
+    sink.showMessage("second", MessageIcon::Critical);
+    const std::pair<const char*, QMessageBox::Icon> expected[] = {{"first", QMessageBox::NoIcon},
+                                                                  {"second", QMessageBox::Critical}};
+    for (const auto& [text, icon] : expected) {
+        ZOV_WAIT(openBoxes(parent).size() == 1 && openBoxes(parent).front()->text() == text, 5000);
+        QMessageBox* shown = openBoxes(parent).front();
+        EXPECT_EQ(shown->icon(), icon);
+        EXPECT_EQ(shown->standardButtons(), QMessageBox::Ok);
+        EXPECT_EQ(shown->windowModality(), Qt::WindowModal);
+        shown->button(QMessageBox::Ok)->click();
+    }
+    ZOV_WAIT(openBoxes(parent).isEmpty(), 5000);
+}
 
 using ShellTest = WindowTest;
 
@@ -23,85 +86,60 @@ TEST_F(ShellTest, StartUpShowsTheDesignedStateAndDrawsOnce)
                             "." + QString::number(ZOV_VERSION_REVISION);
     EXPECT_EQ(window->windowTitle(), "Kestrava Zovograph V" + version);
     EXPECT_TRUE(window->isVisible());
-
-    const struct {
-        const char* name;
-        const char* text;
-    } initial[] = {
-        {"CbVdiv", "20"},       {"CbMaDiv", "1"},        {"TxPwr", "2"},
-        {"TxVg1Start", "0"},    {"TxVg1Stop", "0"},      {"TxPitchg1", "0"},
-        {"TxVg2", "0"},         {"LbVg1", "Vg1= 0"},     {"LbVg2", "Vg2= 0"},
-        {"BtSet", "GO"},        {"BtExport", "Save as ..."}, {"BtAppend", "Add to ..."},
-        {"BtBckgnd", "Use as background"}, {"BtBgndFile", "Load a background ..."},
-        {"BtDirectPrint", "Print ..."},    {"BtAutoScale", "A u t o"},
-        {"RLoad", "10"},        {"LbLoad", "R or Z load"}, {"TxVin", "0"},
-        {"CkImport0", "Import         ->"}, {"CkImport4", "Import         ->"},
-        {"BtCkBrowse2", "..."}, {"Opt256", "256mA Max"}, {"Opt32", "32mA Max"},
-        {"OptSE", "SE"},        {"OptPP", "PP"},         {"OptMatch", "Match"},
+    const char* initial[][2] = {
+        {"CbVdiv", "20"}, {"CbMaDiv", "1"}, {"TxPwr", "2"}, {"TxVg1Start", "0"}, {"TxVg1Stop", "0"},
+        {"TxPitchg1", "0"}, {"TxVg2", "0"}, {"LbVg1", "Vg1= 0"}, {"LbVg2", "Vg2= 0"}, {"BtSet", "GO"},
+        {"BtExport", "Save as ..."}, {"BtAppend", "Add to ..."}, {"BtBckgnd", "Use as background"},
+        {"BtBgndFile", "Load a background ..."}, {"BtDirectPrint", "Print ..."}, {"BtAutoScale", "A u t o"},
+        {"RLoad", "10"}, {"LbLoad", "R or Z load"}, {"TxVin", "0"}, {"CkImport0", "Import         ->"},
+        {"CkImport4", "Import         ->"}, {"BtCkBrowse2", "..."}, {"Opt256", "256mA Max"},
+        {"Opt32", "32mA Max"}, {"OptSE", "SE"}, {"OptPP", "PP"}, {"OptMatch", "Match"},
         {"OptDiff", "Diff (a-b)"},
     };
-    for (const auto& expected : initial)
-        EXPECT_EQ(text(expected.name), QString::fromLatin1(expected.text)) << expected.name;
+    for (const auto& [name, caption] : initial)
+        EXPECT_EQ(text(name), QString::fromLatin1(caption)) << name;
 
-    auto* vdiv = control<QComboBox>("CbVdiv");
-    auto* madiv = control<QComboBox>("CbMaDiv");
-    ASSERT_EQ(vdiv->count(), 5);
-    ASSERT_EQ(madiv->count(), 9);
-    EXPECT_EQ(vdiv->itemText(0), "5");
-    EXPECT_EQ(madiv->itemText(0), "0.2");
-    EXPECT_EQ(madiv->itemText(8), "100");
-    EXPECT_EQ(control<QComboBox>("CbComport")->toolTip(), "Select a COM port");
+    const auto items = [this](const char* name) {
+        QStringList list;
+        for (int i = 0; i < control<QComboBox>(name)->count(); ++i)
+            list << control<QComboBox>(name)->itemText(i);
+        return list;
+    };
+    EXPECT_EQ(items("CbVdiv"), (QStringList{"5", "10", "20", "50", "100"}));
+    EXPECT_EQ(items("CbMaDiv"), (QStringList{"0.2", "0.5", "1", "2", "5", "10", "20", "50", "100"}));
+    EXPECT_EQ(control("CbComport")->toolTip(), "Select a COM port");
+    EXPECT_TRUE(control("OptMatch")->property("checked").toBool());
 
     const Workspace& ws = window->workspace();
-    EXPECT_TRUE(ws.StartupDone);
-    EXPECT_TRUE(ws.CaptureIdle);
+    EXPECT_TRUE(ws.StartupDone && ws.CaptureIdle);
     EXPECT_EQ(ws.ModeName, "Capture");
-    EXPECT_EQ(ws.MarkerY, 65536.0F);
-    EXPECT_FLOAT_EQ(ws.VoltsPerDiv, 20.0F);
-    EXPECT_FLOAT_EQ(ws.MaPerDiv, 1.0F);
     EXPECT_GE(window->refreshCount(), 1);
-
     // Nothing measured yet: the buttons that need a family wait for one.
-    EXPECT_TRUE(enabled("BtSet"));
-    EXPECT_TRUE(enabled("BtBgndFile"));
+    EXPECT_TRUE(enabled("BtSet") && enabled("BtBgndFile"));
     for (const char* name : {"BtExport", "BtAppend", "BtBckgnd", "BtDirectPrint"})
         EXPECT_FALSE(enabled(name)) << name;
-    EXPECT_TRUE(control<QWidget>("OptMatch")->property("checked").toBool());
 }
 
 TEST_F(ShellTest, ModeSwitchShowsAndHidesTheFramesAndKeepsTheData)
 {
     window->workspace().CurveText = "10 0.001 -1 0 0\r\n";
-    auto* cook = control<QAction>("Mnu_Cook");
-    auto* capture = control<QAction>("Mnu_Capture");
-    ASSERT_TRUE(cook && capture);
-
-    const struct {
-        QAction* action;
-        const char* mode;
-        bool cookLayout;
-    } steps[] = {{cook, "Cook", true}, {capture, "Capture", false}, {cook, "Cook", true}};
-    for (const auto& step : steps) {
-        const int before = window->refreshCount();
-        step.action->trigger();
-        EXPECT_EQ(window->workspace().ModeName, step.mode);
-        EXPECT_EQ(visible("BtAutoScale"), step.cookLayout) << step.mode;
-        EXPECT_EQ(visible("FrmCook"), step.cookLayout) << step.mode;
-        EXPECT_EQ(visible("FrmCapture"), !step.cookLayout) << step.mode;
-        EXPECT_EQ(visible("FrmShowVg"), !step.cookLayout) << step.mode;
+    for (const char* mode : {"Cook", "Capture", "Cook", "Capture"}) {
+        const bool cook = QByteArray(mode) == "Cook";
+        if (!cook)
+            window->workspace().DiffOffsetMa = 4.0F;  // as after a refresh in "Diff (a-b)"
+        EXPECT_EQ(redraws([&] { control<QAction>(cook ? "Mnu_Cook" : "Mnu_Capture")->trigger(); }), 1) << mode;
+        EXPECT_EQ(window->workspace().ModeName, mode);
+        EXPECT_EQ(visible("BtAutoScale"), cook) << mode;
+        EXPECT_EQ(visible("FrmCook"), cook) << mode;
+        EXPECT_EQ(visible("FrmCapture"), !cook) << mode;
+        EXPECT_EQ(visible("FrmShowVg"), !cook) << mode;
         EXPECT_TRUE(visible("Stuff"));
-        EXPECT_EQ(window->refreshCount(), before + 1) << "each switch redraws once";
         EXPECT_EQ(window->workspace().CurveText, "10 0.001 -1 0 0\r\n");
+        if (!cook) {
+            EXPECT_EQ(window->workspace().DiffOffsetMa, 0.0F) << "Capture drops the difference offset";
+            EXPECT_EQ(text("LbGrid9"), "0.0");
+        }
     }
-}
-
-TEST_F(ShellTest, LeavingCookModeDropsTheDifferenceOffset)
-{
-    control<QAction>("Mnu_Cook")->trigger();
-    window->workspace().DiffOffsetMa = 4.0F;  // as after a refresh in "Diff (a-b)"
-    control<QAction>("Mnu_Capture")->trigger();
-    EXPECT_EQ(window->workspace().DiffOffsetMa, 0.0F);
-    EXPECT_EQ(text("LbGrid9"), "0.0") << "current labels start at zero again";
 }
 
 TEST_F(ShellTest, SelectorTextsSetTheScaleOrKeepThePreviousOne)
@@ -111,152 +149,106 @@ TEST_F(ShellTest, SelectorTextsSetTheScaleOrKeepThePreviousOne)
     const struct {
         QComboBox* box;
         const char* typed;
-        float volts;
-        float milliamps;
+        float volts, milliamps;
     } cases[] = {
-        {vdiv, "7", 7.0F, 1.0F},        // not in the list, used anyway
-        {vdiv, "abc", 7.0F, 1.0F},      // not a number: previous scale kept
-        {vdiv, "0", 7.0F, 1.0F},        // zero: previous scale kept
-        {vdiv, "50 V", 50.0F, 1.0F},    // leading number taken
-        {madiv, "2.5", 50.0F, 2.5F},
-        {madiv, "x2", 50.0F, 2.5F},
-        {madiv, "-0", 50.0F, 2.5F},
+        {vdiv, "7", 7.0F, 1.0F},  // not in the list, used anyway
+        {vdiv, "abc", 7.0F, 1.0F}, {vdiv, "0", 7.0F, 1.0F},  // previous scale kept
+        {vdiv, "50 V", 50.0F, 1.0F},                          // leading number taken
+        {madiv, "2.5", 50.0F, 2.5F}, {madiv, "x2", 50.0F, 2.5F}, {madiv, "-0", 50.0F, 2.5F},
     };
     for (const auto& c : cases) {
         c.box->setFocus();
         c.box->setEditText(QString::fromLatin1(c.typed));
-        const int before = window->refreshCount();
-        QTest::keyClick(c.box->lineEdit(), Qt::Key_Return);
-        EXPECT_GT(window->refreshCount(), before) << "Enter redraws (" << c.typed << ")";
+        EXPECT_GT(redraws([&] { QTest::keyClick(c.box->lineEdit(), Qt::Key_Return); }), 0) << c.typed;
         EXPECT_FLOAT_EQ(window->workspace().VoltsPerDiv, c.volts) << c.typed;
         EXPECT_FLOAT_EQ(window->workspace().MaPerDiv, c.milliamps) << c.typed;
         EXPECT_EQ(c.box->currentText(), QString::fromLatin1(c.typed)) << "the typed text stays";
     }
-    // The grid labels follow the scale in force.
+    // The axis labels follow the scale in force.
     EXPECT_EQ(text("LbGrid1"), "50.0");
     EXPECT_EQ(text("LbGrid8"), "400.0");
     EXPECT_EQ(text("LbGrid10"), "2.5");
     EXPECT_EQ(text("LbGrid17"), "20.0");
-}
 
-TEST_F(ShellTest, ChoosingAListEntryRedrawsAndKeepsTheFocus)
-{
-    auto* vdiv = control<QComboBox>("CbVdiv");
-    const int before = window->refreshCount();
+    // A list entry chosen with the mouse redraws at once.
     vdiv->setCurrentIndex(4);
-    emit vdiv->activated(4);
-    EXPECT_EQ(window->refreshCount(), before + 1);
+    EXPECT_EQ(redraws([&] { emit vdiv->activated(4); }), 1);
     EXPECT_FLOAT_EQ(window->workspace().VoltsPerDiv, 100.0F);
 }
 
-TEST_F(ShellTest, LeavingASelectorOrThePowerBoxRedraws)
+TEST_F(ShellTest, LeavingASelectorRedrawsAndEnteringACaptureBoxSelectsItsText)
 {
     window->activateWindow();
     auto* power = control<QLineEdit>("TxPwr");
     auto* start = control<QLineEdit>("TxVg1Start");
-    power->setFocus();
-    QTRY_VERIFY(power->hasFocus());
+    focus(power);
     power->setText("15");
-    const int before = window->refreshCount();
-    start->setFocus();
-    QTRY_VERIFY(start->hasFocus());
-    EXPECT_GT(window->refreshCount(), before);
-
-    // Typing alone does not redraw.
-    const int afterLeave = window->refreshCount();
-    QTest::keyClicks(power, "3");
-    EXPECT_EQ(window->refreshCount(), afterLeave);
+    EXPECT_GT(redraws([&] { focus(start); }), 0);
+    EXPECT_EQ(redraws([&] { QTest::keyClicks(power, "3"); }), 0) << "typing alone does not redraw";
 
     // A scale typed into a selector takes effect when the field is left.
     auto* madiv = control<QComboBox>("CbMaDiv");
-    madiv->setFocus();
-    QTRY_VERIFY(madiv->hasFocus());
-    madiv->setEditText("5");
+    focus(madiv);
+    madiv->setEditText("7");
     EXPECT_FLOAT_EQ(window->workspace().MaPerDiv, 1.0F);
-    start->setFocus();
-    QTRY_VERIFY(start->hasFocus());
+    focus(start);
+    EXPECT_FLOAT_EQ(window->workspace().MaPerDiv, 7.0F);
+    // A typed value that is in the list activates that entry when the field is
+    // left; the focus stays where the user moved it.
+    focus(madiv);
+    madiv->setEditText("5");
+    focus(start);
     EXPECT_FLOAT_EQ(window->workspace().MaPerDiv, 5.0F);
-}
+    EXPECT_TRUE(start->hasFocus());
 
-TEST_F(ShellTest, SpaceBarRedrawsWhenTheWindowHasTheFocus)
-{
-    window->activateWindow();
-    window->scope()->setFocus();
-    QTRY_VERIFY(window->scope()->hasFocus());
-    int before = window->refreshCount();
-    QTest::keyClick(window->scope(), Qt::Key_Space);
-    EXPECT_EQ(window->refreshCount(), before + 1);
-
-    before = window->refreshCount();
-    QTest::keyClick(window->scope(), Qt::Key_A);
-    EXPECT_EQ(window->refreshCount(), before) << "other keys are ignored";
-
-    // A space typed into a text box belongs to the box.
-    auto* vg2 = control<QLineEdit>("TxVg2");
-    vg2->setFocus();
-    QTRY_VERIFY(vg2->hasFocus());
-    before = window->refreshCount();
-    QTest::keyClick(vg2, Qt::Key_Space);
-    EXPECT_EQ(window->refreshCount(), before);
-}
-
-TEST_F(ShellTest, ClickOnTheWindowBackgroundRedraws)
-{
-    QWidget* client = window->clientArea();
-    const QPoint background(client->width() / 2, client->height() - 3);  // below the plot, between labels
-    ASSERT_EQ(client->childAt(background), nullptr) << "the probe must hit the bare background";
-    const int before = window->refreshCount();
-    QTest::mouseClick(client, Qt::LeftButton, {}, background);
-    EXPECT_EQ(window->refreshCount(), before + 1);
-}
-
-TEST_F(ShellTest, FocusSelectsTheWholeTextOfTheCaptureBoxes)
-{
-    window->activateWindow();
+    // Entering a capture box selects its whole text.
     for (const char* name : {"TxVg1Start", "TxVg1Stop", "TxPitchg1", "TxVg2"}) {
         auto* box = control<QLineEdit>(name);
         box->setText("12.5");
         box->deselect();
-        control<QWidget>("TxPwr")->setFocus();
+        control("TxPwr")->setFocus();
         box->setFocus();
-        QTRY_COMPARE(box->selectedText(), QString("12.5"));
+        ZOV_WAIT(box->selectedText() == "12.5", 5000) << name;
         EXPECT_EQ(box->selectionStart(), 0) << name;
     }
+}
+
+TEST_F(ShellTest, SpaceBarAndAClickOnTheBackgroundRedraw)
+{
+    window->activateWindow();
+    auto* vg2 = control<QLineEdit>("TxVg2");
+    const std::tuple<QWidget*, Qt::Key, int> cases[] = {
+        {window->scope(), Qt::Key_Space, 1}, {window->scope(), Qt::Key_A, 0}, {vg2, Qt::Key_Space, 0}};
+    for (const auto& [target, key, expected] : cases) {
+        focus(target);
+        EXPECT_EQ(redraws([&] { QTest::keyClick(target, key); }), expected) << target->objectName().toStdString();
+    }
+
+    QWidget* client = window->clientArea();
+    const QPoint background(client->width() / 2, client->height() - 3);  // below the plot, between labels
+    ASSERT_EQ(client->childAt(background), nullptr) << "the probe must hit the bare background";
+    EXPECT_EQ(redraws([&] { QTest::mouseClick(client, Qt::LeftButton, {}, background); }), 1);
 }
 
 TEST_F(ShellTest, PlotFollowsTheResizeRulesDownToTheMinimumSize)
 {
     const QSize minimum = window->minimumSize();
-    EXPECT_EQ(minimum.width(), 657);
-    EXPECT_EQ(minimum.height(), 527 + window->menuBar()->sizeHint().height());
-    EXPECT_GE(window->workspace().MinWidthPx, 657);
-    EXPECT_GE(window->workspace().MinHeightPx, 527);
-
-    const QSize sizes[] = {QSize(1280, 800), QSize(1600, 1000), QSize(300, 200), minimum};
-    auto* slideIa = control<QWidget>("SlideIa");
-    for (const QSize& size : sizes) {
+    EXPECT_EQ(minimum, QSize(657, 527 + window->menuBar()->sizeHint().height()));
+    const QWidget* client = window->clientArea();
+    const QWidget* scope = window->scope();
+    for (const QSize size : {QSize(1280, 800), QSize(1600, 1000), QSize(300, 200), minimum}) {
         window->resize(size);
-        QTRY_COMPARE(window->size(), size.expandedTo(minimum));
-        const QWidget* client = window->clientArea();
-        const QWidget* scope = window->scope();
+        ZOV_WAIT(window->size() == size.expandedTo(minimum), 5000);
         EXPECT_EQ(scope->height(), client->height() - 30) << size.width();
-        EXPECT_EQ(scope->width(), client->width() - 160 - slideIa->width()) << size.width();
-        EXPECT_EQ(control<QWidget>("Stuff")->mapTo(client, QPoint(0, 0)).y(), scope->y())
-            << "the Display frame is level with the plot";
+        EXPECT_EQ(scope->width(), client->width() - 160 - control("SlideIa")->width()) << size.width();
+        EXPECT_EQ(control("Stuff")->mapTo(client, QPoint(0, 0)).y(), scope->y()) << "Display frame level with plot";
         EXPECT_LE(scope->geometry().right(), client->width() - 1);
-        // Every axis label inside the client area, the last voltage label included.
-        for (int i = 0; i < 18; ++i) {
-            const QWidget* label = control<QWidget>(QString("LbGrid%1").arg(i).toLatin1().constData());
+        for (int i = 0; i < 18; ++i) {  // the last voltage label included
+            const QWidget* label = control(("LbGrid" + std::to_string(i)).c_str());
             EXPECT_TRUE(client->rect().contains(label->geometry())) << "LbGrid" << i << " at " << size.width();
         }
     }
-    EXPECT_EQ(window->clientArea()->size(), QSize(657, 527));
-}
-
-TEST_F(ShellTest, ClosingWhileIdleIsAllowed)
-{
-    EXPECT_TRUE(window->close());
-    EXPECT_TRUE(messages->empty()) << describe(*messages);
+    EXPECT_EQ(client->size(), QSize(657, 527));
 }
 
 }  // namespace

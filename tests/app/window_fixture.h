@@ -1,19 +1,30 @@
 #pragma once
-// Shared set-up of the window tests: a started main window whose message boxes
-// are recorded instead of shown, and helpers to find its controls by name.
+// The main window started offscreen on a virtual module that answers at once,
+// with its message boxes recorded, and helpers to reach its controls by name.
 
 #include "app/gui/base.h"
-#include "app/gui/message_sink.h"
+#include "measure/virtual_module.h"
 
-#include <QString>
-#include <QWidget>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
-#include <string>
 #include <ostream>
 #include <vector>
+
+// QTRY_* report a timeout to QTest, which GoogleTest never hears of: the test
+// would end early and pass. Wait the same way, but fail through GoogleTest.
+#define ZOV_WAIT(condition, ms) \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, ms)) << #condition
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& value, std::ostream* out) { *out << '"' << value.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 namespace zov::gui::testing {
 
@@ -21,56 +32,102 @@ struct RecordedMessage {
     QString text;
     MessageIcon icon;
 };
+using MessageLog = std::vector<RecordedMessage>;
 
-class RecordingMessageSink : public MessageSink {
-public:
-    explicit RecordingMessageSink(std::shared_ptr<std::vector<RecordedMessage>> log)
-        : m_log(std::move(log))
-    {
-    }
-    void showMessage(const QString& text, MessageIcon icon) override { m_log->push_back({text, icon}); }
-
-private:
-    std::shared_ptr<std::vector<RecordedMessage>> m_log;
+struct RecordingMessageSink : MessageSink {
+    explicit RecordingMessageSink(MessageLog* log) : log(log) {}
+    void showMessage(const QString& text, MessageIcon icon) override { log->push_back({text, icon}); }
+    MessageLog* log;
 };
-
-// All recorded messages, for failure output.
-inline std::string describe(const std::vector<RecordedMessage>& messages)
-{
-    std::string text;
-    for (const RecordedMessage& message : messages)
-        text += "[" + message.text.toStdString() + "] ";
-    return text;
-}
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        window = std::make_unique<Base>();
+        window->setMessageSink(std::make_unique<RecordingMessageSink>(&messages));
+        window->Form_Load();
+        startModule();
+    }
 
-    template <typename T>
+    template <typename T = QWidget>
     T* control(const char* name) const
     {
         T* found = window->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << "no control named " << name;
         return found;
     }
-    QString text(const char* name) const;
-    void setText(const char* name, const QString& value) const;
-    bool enabled(const char* name) const;
-    bool visible(const char* name) const;
+    QString text(const char* name) const
+    {
+        QWidget* w = control(name);
+        return w ? w->property(qobject_cast<QComboBox*>(w) ? "currentText" : "text").toString() : QString();
+    }
+    void setText(const char* name, const QString& value) const
+    {
+        if (auto* combo = window->findChild<QComboBox*>(QString::fromLatin1(name)))
+            combo->setEditText(value);
+        else if (auto* box = control<QLineEdit>(name))
+            box->setText(value);
+    }
+    bool enabled(const char* name) const { return control(name) && control(name)->isEnabled(); }
+    bool visible(const char* name) const { return control(name) && control(name)->isVisible(); }
+    bool idle() const { return window->workspace().CaptureIdle && enabled("BtSet"); }
+    long curveLines() const
+    {
+        const std::string& text = window->workspace().CurveText;
+        return std::count(text.begin(), text.end(), '\n');
+    }
+    void focus(QWidget* widget) const
+    {
+        widget->setFocus();
+        ZOV_WAIT(widget->hasFocus(), 5000);
+    }
+    template <typename Action>
+    int redraws(Action action) const
+    {
+        const int before = window->refreshCount();
+        action();
+        return window->refreshCount() - before;
+    }
+    QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const RecordedMessage& message : messages)
+            texts << message.text;
+        return texts;
+    }
 
+    // Short waits: the real module's 1000 ms would make every step 2 s long.
+    void startModule(const QString& fault = {}, const QString& tube = QStringLiteral("12AX7"))
+    {
+        VirtualModuleOptions options;
+        options.pacing = false;
+        options.fault = fault;
+        options.tube = tube;
+        module = std::make_unique<VirtualModule>(options);
+        QString error;
+        ASSERT_TRUE(module->start(&error)) << error.toStdString();
+        window->setVirtualModulePath(module->devicePath());
+        window->setCaptureWaitMs(100);
+    }
+    void setSweep(const char* start, const char* stop, const char* pitch, const char* vg2 = "0") const
+    {
+        setText("TxVg1Start", start);
+        setText("TxVg1Stop", stop);
+        setText("TxPitchg1", pitch);
+        setText("TxVg2", vg2);
+    }
+    void capture(const char* start, const char* stop, const char* pitch, const char* vg2 = "0")
+    {
+        setSweep(start, stop, pitch, vg2);
+        control<QPushButton>("BtSet")->click();
+        ZOV_WAIT(idle(), 20000);
+    }
+
+    // Declared so that the window goes first: it may still hold the module's port.
+    MessageLog messages;
+    std::unique_ptr<VirtualModule> module;
     std::unique_ptr<Base> window;
-    std::shared_ptr<std::vector<RecordedMessage>> messages =
-        std::make_shared<std::vector<RecordedMessage>>();
 };
 
 }  // namespace zov::gui::testing
-
-// Readable QString values in failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& value, std::ostream* out)
-{
-    *out << '"' << value.toStdString() << '"';
-}
-QT_END_NAMESPACE

@@ -1,5 +1,7 @@
 #include "app/gui/base.h"
 
+#include <QApplication>
+
 #include "app/gui/grid_label_sink.h"
 #include "app/gui/gui_messages.h"
 #include "app/gui/message_box_sink.h"
@@ -19,6 +21,7 @@
 #include "zov_version.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -425,8 +428,13 @@ void Base::connectHandlers()
     // Enter redraws; leaving the field redraws (eventFilter).
     for (QComboBox* selector : {m_cbVdiv, m_cbMaDiv}) {
         connect(selector, &QComboBox::activated, this, [this, selector](int) {
+            // Leaving the field with a text that is in the list activates that
+            // entry too; the focus then stays where the user moved it.
+            QWidget* focus = QApplication::focusWidget();
+            const bool fromList = focus == selector || selector->isAncestorOf(focus);
             RefreshScope();
-            selector->setFocus();
+            if (fromList)
+                selector->setFocus();
         });
         connect(selector->lineEdit(), &QLineEdit::returnPressed, this, &Base::RefreshScope);
         selector->installEventFilter(this);
