@@ -2,6 +2,7 @@
 // The main window started offscreen on a virtual module that answers at once,
 // with its message boxes recorded, and helpers to reach its controls by name.
 
+#include "qt_wait.h"
 #include "app/gui/base.h"
 #include "measure/virtual_module.h"
 
@@ -16,11 +17,6 @@
 #include <memory>
 #include <ostream>
 #include <vector>
-
-// QTRY_* report a timeout to QTest, which GoogleTest never hears of: the test
-// would end early and pass. Wait the same way, but fail through GoogleTest.
-#define ZOV_WAIT(condition, ms) \
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, ms)) << #condition
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& value, std::ostream* out) { *out << '"' << value.toStdString() << '"'; }
