@@ -1,56 +1,73 @@
 #pragma once
-// Families for the design tests: hand-made families in the shape the TDF
-// reader gives them, and the measured reference families turned into TDF text.
-
+// Hand-made families for the design tests.
 #include "measure/curve_store.h"
 
+#include <algorithm>
 #include <functional>
-#include <optional>
-#include <string>
+#include <numeric>
 #include <vector>
 
 namespace zov::test {
 
-// One curve: grid voltages and (Ua V, Ia A) points in any order.
 struct CurveData {
-    float vg1 = 0.0F;
-    float vg2 = 0.0F;
-    std::vector<std::pair<float, float>> points;
+    float vg1, vg2;
+    std::vector<std::pair<float, float>> points;  // (Ua V, Ia A)
 };
 
-// A CurveSet as the reader builds it from curves given in file order: every
-// series but the first carries an extra (0 V, 0 A) point, points are sorted
-// by anode voltage (stably), the grid tables get one column for series 0 and
-// one for each later series whose voltage differs from column 0, sorted, and
-// the spacings come from the first two columns when there are three or more.
-CurveSet makeFamily(const std::vector<CurveData>& curves);
+// As the reader builds it but with negative currents kept: later series carry
+// an extra zero point, points sorted by Ua, a grid column per voltage that
+// differs from the first curve's. Spacings stay 0: the engine must not use them.
+inline CurveSet makeFamily(const std::vector<CurveData>& curves)
+{
+    CurveSet set;
+    for (std::size_t k = 0; k < curves.size(); ++k) {
+        const CurveData& c = curves[k];
+        Series s{c.vg1, c.vg2, {}};
+        for (const auto& [u, i] : c.points)
+            s.Points.push_back({u, i, c.vg1, 0.0F, c.vg2, 0.0F, 0.0F});
+        if (k > 0)
+            s.Points.push_back(PointColumn{});
+        std::stable_sort(s.Points.begin(), s.Points.end(),
+                         [](const PointColumn& a, const PointColumn& b) { return a[kRowUa] < b[kRowUa]; });
+        if (k == 0 || c.vg1 != set.Vg1Table.front().voltage)
+            set.Vg1Table.push_back({c.vg1, static_cast<int>(k)});
+        if (k == 0 || c.vg2 != set.Vg2Table.front().voltage)
+            set.Vg2Table.push_back({c.vg2, static_cast<int>(k)});
+        set.Series.push_back(std::move(s));
+    }
+    const auto byVoltage = [](const GridColumn& a, const GridColumn& b) { return a.voltage < b.voltage; };
+    std::stable_sort(set.Vg1Table.begin(), set.Vg1Table.end(), byVoltage);
+    std::stable_sort(set.Vg2Table.begin(), set.Vg2Table.end(), byVoltage);
+    set.Vg1Top = static_cast<int>(set.Vg1Table.size()) - 1;
+    set.Vg2Top = static_cast<int>(set.Vg2Table.size()) - 1;
+    set.Loaded = true;
+    return set;
+}
 
-// Curves sampled from a function ia(ua, vg1) in amperes at ua = from, from +
-// step, ... <= to, for the given grid-1 voltages (in file order) at one
-// grid-2 voltage.
-std::vector<CurveData> sampleFamily(const std::function<double(double, double)>& iaA,
-                                    const std::vector<float>& vg1s, float vg2, float from,
-                                    float to, float step);
+using Model = std::function<double(double ua, double vg1)>;  // amperes
 
-// The straight, parallel, evenly spaced family Ia = (Ua + mu Vg1 + c) / rp with
-// mu = 20, rp = 20 kOhm, c = 220 V (gm = 1 mA/V), Vg1 = 0, -1, ..., -30 V
-// (31 curves), sampled every 5 V from 5 V to 500 V at Vg2 = 250. A model:
-// currents below cut-off stay negative so that every curve is one straight
-// line.
-constexpr double kLinMu = 20.0;
-constexpr double kLinRpOhm = 20000.0;
-constexpr double kLinOffsetV = 220.0;
-double linearIaA(double ua, double vg1);
-CurveSet linearFamily();
+// `before` followed by curves of `ia` for the grid-1 voltages (file order),
+// sampled at Ua = step, 2 step, ... <= toUa.
+inline std::vector<CurveData> sampleFamily(const Model& ia, const std::vector<float>& vg1s, float vg2,
+                                           std::vector<CurveData> before = {}, int toUa = 400, int step = 5)
+{
+    std::vector<CurveData> out = std::move(before);
+    for (float g : vg1s) {
+        out.push_back({g, vg2, {}});
+        for (int u = step; u <= toUa; u += step)
+            out.back().points.emplace_back(float(u), float(ia(u, g)));
+    }
+    return out;
+}
 
-// TDF text (CR LF lines) of a measured reference family, or nullopt when the
-// file is missing. mbrennwa files: column 3 Ua, 4 Ia, 6 Vg1, points flagged
-// by the current or power limiter (column 5) dropped; grid 2 written as 0.
-std::optional<std::string> tdfFromBrennwald(const std::string& relativePath);
-// The digitized GE 6L6GC family (a header of grid-1 voltages, then Ua and one
-// current per grid-1 column), written at grid 2 = 400 V.
-std::optional<std::string> tdfFromGe6L6(const std::string& relativePath);
-
-std::string referencePath(const std::string& relativePath);
+// Straight, parallel, evenly spaced lines: mu 20, rp 20 kOhm, gm 1 mA/V, Vg1 0
+// ... -30 V, Vg2 250 V, Ua up to 500 V; negative below cut-off, so straight.
+inline double linearIaA(double ua, double vg1) { return (ua + 20.0 * vg1 + 220.0) / 20000.0; }
+inline CurveSet linearFamily()
+{
+    std::vector<float> grids(31);
+    std::iota(grids.rbegin(), grids.rend(), -30.0F);
+    return makeFamily(sampleFamily(linearIaA, grids, 250.0F, {}, 500));
+}
 
 }  // namespace zov::test

@@ -1,238 +1,173 @@
-// The stage design at an operating point: placement, swing curves, both
-// intersections and the results, on the straight-line family whose answers
-// are known in closed form.
+// Load-line intersections; the stage design on the straight-line family (closed form).
 #include "design/stage_analysis.h"
 #include "design_fixtures.h"
 #include "display/scales.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace zov {
 namespace {
 
-// Workspace with the linear family in slot 0 at 50 V/div and 4 mA/div (so the
-// test points convert to plot units and back exactly).
-Workspace linearWorkspace()
+// Independent reference: walk each segment in fine steps and bisect the first
+// step over which the distance from the line changes sign inside the quadrant.
+Intersection referenceIntersection(const std::vector<PointColumn>& pts, double r, double u0, double i0,
+                                   SwingSide side)
 {
-    Workspace ws;
+    for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
+        const auto at = [&](double f, int row) { return pts[k][row] + f * (double(pts[k + 1][row]) - pts[k][row]); };
+        const auto positive = [&](double f) { return at(f, kRowUa) - u0 + r * (1000.0 * at(f, kRowIa) - i0) > 0; };
+        for (int n = 0; n < 400; ++n) {
+            double a = n / 400.0;
+            double b = (n + 1) / 400.0;
+            if (positive(a) == positive(b))
+                continue;
+            for (int it = 0; it < 60; ++it)
+                (positive(a) == positive((a + b) / 2) ? a : b) = (a + b) / 2;
+            if (side == SwingSide::HighCurrent ? at(a, kRowUa) <= u0 + 1e-6 : at(a, kRowUa) >= u0 - 1e-6)
+                return {true, float(at(a, kRowUa)), float(1000.0 * at(a, kRowIa))};
+        }
+    }
+    return {};
+}
+
+// Random rising curves with uneven steps and wiggles, like measured ones; the
+// writers change their outputs only when there is a crossing.
+TEST(Intersection, MatchesADenseBisectionOnRandomCurves)
+{
+    std::mt19937 rng(20261206);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int found = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        SCOPED_TRACE(trial);
+        CurveTrace trace;
+        double u = 0.0, i = 0.0;
+        for (int k = 0, n = 5 + int(unit(rng) * 60); k < n; ++k) {
+            trace.Points.push_back({float(u), float(i / 1000.0), 0, 0, 0, 0, 0});
+            u += 1.0 + 20.0 * unit(rng);
+            i += -0.5 + 4.0 * unit(rng);
+        }
+        Workspace ws;
+        ws.OperatingUa = float(50.0 + 300.0 * unit(rng));
+        ws.OperatingIa = float(1.0 + 40.0 * unit(rng));
+        const float r = float(0.2 + 20.0 * unit(rng));
+        const SwingSide side = trial % 2 ? SwingSide::HighCurrent : SwingSide::LowCurrent;
+        const Intersection ref = referenceIntersection(trace.Points, r, ws.OperatingUa, ws.OperatingIa, side);
+        const Intersection got = intersectPolyline(trace.Points, r, ws.OperatingUa, ws.OperatingIa, side);
+        ASSERT_EQ(got.found, ref.found);
+        float uOut = trace.U = -1.0F;
+        float iOut = trace.I = -2.0F;
+        EXPECT_TRUE(IntersectLoadLine(trace, LoadLine{r, ws.OperatingUa, ws.OperatingIa}, side) == got.found &&
+                    IntersectFromOperatingPoint(ws, trace.Points, r, uOut, iOut, side) == got.found);
+        EXPECT_TRUE(uOut == trace.U && iOut == trace.I && uOut == (got.found ? got.ua : -1.0F) &&
+                    iOut == (got.found ? got.iaMa : -2.0F));
+        found += ref.found;
+        EXPECT_TRUE(!ref.found || (std::abs(got.ua - ref.ua) < 1e-3 * (1.0 + std::abs(ref.ua)) &&
+                                   std::abs(got.iaMa - ref.iaMa) < 1e-3 * (1.0 + std::abs(ref.iaMa))))
+            << got.ua << " V " << got.iaMa << " mA, reference " << ref.ua << " V " << ref.iaMa << " mA";
+    }
+    EXPECT_GT(found, 100);
+    // A point exactly on the line (U = 300 - 10 I through 200 V, 10 mA) counts.
+    const std::vector<PointColumn> onLine{{0, 0, 0, 0, 0, 0, 0}, {150, 0.015F, 0, 0, 0, 0, 0}, {300, 0.016F, 0, 0, 0, 0, 0}};
+    const Intersection hit = intersectPolyline(onLine, 10.0F, 200.0F, 10.0F, SwingSide::HighCurrent);
+    EXPECT_TRUE(hit.found && hit.ua == 150.0F && hit.iaMa == 15.0F);
+}
+
+// A click on the linear family at 50 V/div and 4 mA/div, where the test points
+// convert to plot units and back exactly.
+StageDesign clickAt(Workspace& ws, float ua, float iaMa, Topology t, float loadKOhm, float vin)
+{
     ws.ModeName = QStringLiteral("Cook");
     updateScales(ws, "50", "4");
     ws.CurveSets[0] = test::linearFamily();
     ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
-    return ws;
+    return applyOperatingPoint(ws, UaToX(ws, ua), IaToY(ws, iaMa), DesignInputs{t, loadKOhm, vin});
 }
 
-// Where the model curve at grid voltage vg meets U = u0 - r (I - i0) (V, mA, kOhm).
-struct Hit {
-    double u;
-    double i;
-};
-Hit modelCrossing(double u0, double i0, double r, double vg)
+// SE: gain mu R / (rp + R), symmetrical swing without H2, also with crossings
+// within one point spacing of the pivot. PP: R/2 through the operating point up
+// to the junction (the lower end, clipped at the bottom or right margin,
+// mirrored through the pivot: it depends on the scales), then R/4; no H2.
+TEST(StageAnalysis, MatchesTheClosedForm)
 {
-    // Curve: I [mA] = (U + mu vg + c) / rp [kOhm].
-    const double rp = test::kLinRpOhm / 1000.0;
-    const double i = (u0 + r * i0 + test::kLinMu * vg + test::kLinOffsetV) / (rp + r);
-    return {u0 - r * (i - i0), i};
-}
-
-TEST(StageAnalysis, DefaultSelectionListsEveryGrid1VoltageAndTheLowestGrid2)
-{
-    const CurveSet set = test::linearFamily();
-    const SeriesSelection s = defaultSelection(set);
-    EXPECT_EQ(s.Vg2List, "250,");
-    EXPECT_EQ(s.Vg1List.substr(0, 12), "-30,-29,-28,");
-    EXPECT_EQ(s.Vg1List.substr(s.Vg1List.size() - 6), ",-1,0,");
-    EXPECT_EQ(defaultInputSwing(set), 2.0F);
-    EXPECT_EQ(clampLoadKOhm(0.0F), 0.01F);
-    EXPECT_EQ(clampLoadKOhm(2e6F), 100000.0F);
-    EXPECT_EQ(clampLoadKOhm(3.3F), 3.3F);
-}
-
-TEST(StageAnalysis, SingleEndedMatchesTheClosedForm)
-{
-    struct Case {
-        float loadKOhm;
-        float vin;
-    } cases[] = {{20.0F, 2.0F}, {100.0F, 4.0F}, {5.0F, 1.0F}, {20.0F, 0.3F}};
-    for (const Case& c : cases) {
-        Workspace ws = linearWorkspace();
-        const DesignInputs in{Topology::SingleEnded, c.loadKOhm, c.vin};
-        const StageDesign d = applyOperatingPoint(ws, UaToX(ws, 200.0F), IaToY(ws, 15.0F), in);
-        ASSERT_TRUE(d.placement.placed);
-        EXPECT_FALSE(d.placement.quarter.has_value());
-        EXPECT_EQ(ws.MarkerX, UaToX(ws, 200.0F));
-        EXPECT_EQ(ws.PivotY, IaToY(ws, 15.0F));
-        EXPECT_EQ(ws.LoadKOhm, c.loadKOhm);
-        EXPECT_EQ(d.placement.ua0, 200.0F);
-        EXPECT_EQ(d.placement.ia0Ma, 15.0F);
-        EXPECT_FLOAT_EQ(d.placement.pdW, 3.0F);
-        ASSERT_TRUE(d.parameters && d.parameters->found);
-        EXPECT_NEAR(d.parameters->vg0, -6.0F, 1e-4);
-        ASSERT_TRUE(d.opCurveBuilt);
-        EXPECT_TRUE(ws.OpCurve.Drawn);
-        const StageAnalysis& a = d.analysis;
-        ASSERT_TRUE(a.ran);
-        EXPECT_FALSE(a.beep);
-        ASSERT_TRUE(a.up.found && a.down.found) << c.loadKOhm;
-        const Hit up = modelCrossing(200.0, 15.0, c.loadKOhm, -6.0 + c.vin / 2.0);
-        const Hit down = modelCrossing(200.0, 15.0, c.loadKOhm, -6.0 - c.vin / 2.0);
-        EXPECT_NEAR(a.up.ua, up.u, 2e-3) << c.loadKOhm;
-        EXPECT_NEAR(a.up.iaMa, up.i, 2e-5);
-        EXPECT_NEAR(a.down.ua, down.u, 2e-3);
-        EXPECT_NEAR(a.down.iaMa, down.i, 2e-5);
-        EXPECT_EQ(ws.UpUa, a.up.ua);
-        EXPECT_EQ(ws.UpIa, a.up.iaMa);
-        ASSERT_TRUE(a.results.has_value());
-        const StageResults& r = *a.results;
-        // Gain of a straight-line triode with a resistive load: mu R / (rp + R).
-        const double gain = test::kLinMu * c.loadKOhm / (test::kLinRpOhm / 1000.0 + c.loadKOhm);
-        EXPECT_NEAR(r.voutVpp, gain * c.vin, 3e-3);
-        ASSERT_TRUE(r.gain.has_value());
-        EXPECT_NEAR(*r.gain, gain, 2e-3 / c.vin);
-        EXPECT_NEAR(r.poutW, (up.i - down.i) * (down.u - up.u) / 8000.0, 1e-6);
-        // A symmetrical swing has no second harmonic.
-        ASSERT_TRUE(r.h2Percent.has_value());
-        EXPECT_NEAR(*r.h2Percent, 0.0, 2e-2);
-        EXPECT_NEAR(r.spans[0].dU, down.u - up.u, 3e-3);
-        EXPECT_NEAR(r.spans[0].dI, up.i - down.i, 3e-5);
-        EXPECT_EQ(r.spans[1].u, a.down.ua);
-        EXPECT_EQ(r.spans[2].i, a.up.iaMa);
-    }
-}
-
-// Push-pull on a composite line: R/2 through the operating point up to the
-// junction, R/4 beyond it. The junction depends on the scales, as on screen.
-TEST(StageAnalysis, PushPullUsesTheHalfLineForSmallAndTheQuarterLineForLargeSwings)
-{
-    const float zaa = 8.0F;
-    Workspace ws = linearWorkspace();
-    const float x = UaToX(ws, 300.0F);
-    const float y = IaToY(ws, 8.0F);
-    // The junction: the lower end (zero current less the 36-unit margin) mirrored.
-    const double kv = ws.ScopeUnitsPerVolt;
-    const double ki = ws.ScopeUnitsPerMa;
-    const double d = 65500.0 - y;
-    const double dx = zaa / 2.0 * kv / ki * d;
-    ASSERT_LT(x + dx, 65500.0);
-    const double ju = (x - dx) / kv;
-    const double ji = (65536.0 - (y - d)) / ki;
-
-    struct Case {
-        float vin;
+    const auto se = Topology::SingleEnded, pp = Topology::PushPull;
+    // Where the model curve I = (U + 20 vg + 220) / 20 meets U = u0 - r (I - i0) (V, mA, kOhm).
+    const auto modelCrossing = [](double u0, double i0, double r, double vg) {
+        const double i = (u0 + r * i0 + 20.0 * vg + 220.0) / (20.0 + r);
+        return std::pair{u0 - r * (i - i0), i};
+    };
+    const struct {
+        Topology topology;
+        float ua, iaMa, load, vin;
         bool quarter;
-    } cases[] = {{4.0F, false}, {24.0F, true}};
-    for (const Case& c : cases) {
-        const DesignInputs in{Topology::PushPull, zaa, c.vin};
-        const StageDesign des = applyOperatingPoint(ws, x, y, in);
-        ASSERT_TRUE(des.placement.placed);
-        ASSERT_TRUE(des.placement.quarter.has_value());
-        // The R/4 segment starts at the junction and climbs to the top margin.
-        EXPECT_EQ(des.placement.quarter->from.x, des.placement.line.junction.x);
-        EXPECT_EQ(des.placement.quarter->from.y, des.placement.line.junction.y);
-        EXPECT_FLOAT_EQ(des.placement.quarter->to.y, 36.0F);
-        EXPECT_EQ(des.placement.line.upper.to.x, des.placement.line.junction.x);
-        EXPECT_EQ(ws.JunctionX, des.placement.line.junction.x);
-        EXPECT_NEAR(ws.JunctionUa, ju, 1e-3);
-        EXPECT_NEAR(ws.JunctionIa, ji, 1e-4);
-        EXPECT_EQ(ws.LoadLineQuarter.Slope, 2.0F);
-        EXPECT_EQ(ws.LoadLineHalf.Slope, 4.0F);
-        EXPECT_NEAR(des.parameters->vg0, -18.0F, 1e-4);
-        const StageAnalysis& a = des.analysis;
-        ASSERT_TRUE(a.up.found && a.down.found) << c.vin;
-        const double vgUp = -18.0 + c.vin / 2.0;
-        const Hit up = c.quarter ? modelCrossing(ju, ji, zaa / 4.0, vgUp) : modelCrossing(300.0, 8.0, zaa / 2.0, vgUp);
-        const Hit down = modelCrossing(300.0, 8.0, zaa / 2.0, -18.0 - c.vin / 2.0);
-        EXPECT_NEAR(a.up.ua, up.u, 2e-3) << c.vin;
-        EXPECT_NEAR(a.up.iaMa, up.i, 2e-5) << c.vin;
-        EXPECT_EQ(a.up.iaMa >= ji, c.quarter);
-        EXPECT_NEAR(a.down.ua, down.u, 2e-3) << c.vin;
-        ASSERT_TRUE(a.results.has_value());
-        const StageResults& r = *a.results;
-        EXPECT_NEAR(r.voutVpp, 300.0 - up.u, 2e-3);
-        EXPECT_NEAR(*r.gain, (300.0 - up.u) / c.vin, 1e-3);
-        const double swing = 4.0 * (300.0 - up.u);
-        EXPECT_NEAR(r.poutW, swing * swing / 8000.0 / zaa, 1e-4 * (1.0 + r.poutW));
-        EXPECT_FALSE(r.h2Percent.has_value());  // push-pull shows no H2
+    } cases[] = {{se, 200.0F, 15.0F, 20.0F, 2.0F, false}, {se, 200.0F, 15.0F, 100.0F, 4.0F, false},
+                 {se, 200.0F, 15.0F, 5.0F, 1.0F, false}, {se, 200.0F, 15.0F, 20.0F, 0.3F, false},
+                 {pp, 300.0F, 8.0F, 8.0F, 4.0F, false}, {pp, 300.0F, 8.0F, 8.0F, 24.0F, true},  // small, large swing
+                 {pp, 300.0F, 8.0F, 100.0F, 2.0F, false}};  // the lower end reaches the right margin first
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.load << " kOhm " << c.vin << " Vpp");
+        Workspace ws;
+        const StageDesign d = clickAt(ws, c.ua, c.iaMa, c.topology, c.load, c.vin);
+        const StageAnalysis& a = d.analysis;
+        const bool pushPull = c.topology == Topology::PushPull;
+        ASSERT_TRUE(d.placement.placed && d.parameters && d.opCurveBuilt && a.up.found && a.down.found && a.results &&
+                    !a.beep && d.placement.quarter.has_value() == pushPull);
+        EXPECT_FLOAT_EQ(d.placement.pdW, c.ua * c.iaMa / 1000.0F);
+        const double vg0 = (c.iaMa * 20.0 - c.ua - 220.0) / 20.0;
+        EXPECT_NEAR(d.parameters->vg0, vg0, 1e-4);
+        const double r = pushPull ? c.load / 2.0 : c.load;
+        const double rise = std::min((65500.0 - IaToY(ws, c.iaMa)) / ws.ScopeUnitsPerMa,
+                                     (65500.0 - UaToX(ws, c.ua)) / ws.ScopeUnitsPerVolt / r);
+        const double ju = c.ua - r * rise, ji = c.iaMa + rise;  // the junction: clipped lower end, mirrored
+        auto [u1, i1] = modelCrossing(c.ua, c.iaMa, r, vg0 + c.vin / 2.0);
+        EXPECT_EQ(pushPull && i1 > ji, c.quarter);
+        if (c.quarter)
+            std::tie(u1, i1) = modelCrossing(ju, ji, c.load / 4.0, vg0 + c.vin / 2.0);
+        const auto [u2, i2] = modelCrossing(c.ua, c.iaMa, r, vg0 - c.vin / 2.0);
+        EXPECT_TRUE(std::abs(a.up.ua - u1) < 2e-3 && std::abs(a.up.iaMa - i1) < 2e-5) << a.up.ua << " " << a.up.iaMa;
+        EXPECT_TRUE(std::abs(a.down.ua - u2) < 2e-3 && std::abs(a.down.iaMa - i2) < 2e-5) << a.down.ua << " " << a.down.iaMa;
+        const StageResults& res = *a.results;
+        const double vout = pushPull ? c.ua - u1 : u2 - u1;
+        EXPECT_NEAR(res.voutVpp, vout, 3e-3);
+        EXPECT_NEAR(res.gain.value_or(0), pushPull ? vout / c.vin : 20.0 * c.load / (20.0 + c.load), 2e-3 / c.vin);
+        const double pout = pushPull ? 2.0 * vout * vout / c.load / 1000.0 : (i1 - i2) * vout / 8000.0;
+        EXPECT_NEAR(res.poutW, pout, 1e-4 * (1.0 + pout));
+        EXPECT_TRUE(res.h2Percent.has_value() != pushPull && std::abs(res.h2Percent.value_or(0)) < 2e-2);
+        EXPECT_TRUE(pushPull || (std::abs(res.spans[0].dU - vout) < 3e-3 && std::abs(res.spans[0].dI - (i1 - i2)) < 3e-5));
+        if (pushPull) {  // the R/4 segment runs from the junction to the top or left margin
+            const PlotSegment& q = *d.placement.quarter;
+            EXPECT_TRUE(std::abs(ws.JunctionUa - ju) < 1e-3 && std::abs(ws.JunctionIa - ji) < 1e-4);
+            EXPECT_TRUE(q.from.x == d.placement.line.junction.x && q.from.y == d.placement.line.junction.y);
+            EXPECT_FLOAT_EQ(std::min(q.to.x, q.to.y), 36.0F);
+        }
     }
 }
 
-TEST(StageAnalysis, NoSwingGivesNoGainAndNoDistortionFigure)
+// Vin = 0: U1 = U2, so no gain and no H2 (no division by zero). A swing beyond
+// the 0 V curve beeps. Above that curve: no parameters, no operating curve.
+// Off the plot (the PP junction would flip): nothing placed or changed.
+TEST(StageAnalysis, WhatRunsAtTheEdges)
 {
-    Workspace ws = linearWorkspace();
-    const StageDesign d = applyOperatingPoint(ws, UaToX(ws, 200.0F), IaToY(ws, 15.0F),
-                                              DesignInputs{Topology::SingleEnded, 20.0F, 0.0F});
-    ASSERT_TRUE(d.analysis.results.has_value());
-    EXPECT_FALSE(d.analysis.beep);
-    EXPECT_EQ(d.analysis.up.ua, d.analysis.down.ua);
-    EXPECT_NEAR(d.analysis.results->voutVpp, 0.0, 1e-6);
-    EXPECT_FALSE(d.analysis.results->gain.has_value());
-    EXPECT_FALSE(d.analysis.results->h2Percent.has_value());
-}
-
-TEST(StageAnalysis, SwingBeyondTheLastCurveBeeps)
-{
-    Workspace ws = linearWorkspace();
-    const StageDesign d = applyOperatingPoint(ws, UaToX(ws, 300.0F), IaToY(ws, 8.0F),
-                                              DesignInputs{Topology::SingleEnded, 20.0F, 40.0F});
-    ASSERT_TRUE(d.opCurveBuilt);
-    EXPECT_TRUE(d.analysis.ran);
-    EXPECT_TRUE(d.analysis.up.computed);
-    EXPECT_EQ(d.analysis.up.vg1, 2.0F);  // above the 0 V curve
-    EXPECT_FALSE(d.analysis.up.built);
-    EXPECT_TRUE(d.analysis.beep);
-    EXPECT_FALSE(d.analysis.down.computed);
-    EXPECT_FALSE(d.analysis.results.has_value());
-    EXPECT_FALSE(ws.UpCurve.Drawn);
-    EXPECT_FALSE(ws.DownCurve.Drawn);
-}
-
-TEST(StageAnalysis, NoParametersMeansNoOperatingCurveAndNoAnalysis)
-{
-    Workspace ws = linearWorkspace();
-    // Above the 0 V curve (21 mA at 200 V).
-    const StageDesign d = applyOperatingPoint(ws, UaToX(ws, 200.0F), IaToY(ws, 25.0F),
-                                              DesignInputs{Topology::SingleEnded, 20.0F, 2.0F});
-    ASSERT_TRUE(d.placement.placed);
-    EXPECT_EQ(ws.OperatingIa, 25.0F);  // the marker and the line stay
-    ASSERT_TRUE(d.parameters.has_value());
-    EXPECT_FALSE(d.parameters->found);
-    EXPECT_FALSE(d.opCurveBuilt);
-    EXPECT_FALSE(ws.OpCurve.Drawn);
-    EXPECT_FALSE(d.analysis.ran);
-    EXPECT_FALSE(d.analysis.beep);
-}
-
-// A point outside the margins is not placed: its push-pull junction would flip
-// to the wrong side of the pivot.
-TEST(StageAnalysis, OffThePlotIsNotPlaced)
-{
-    Workspace ws = linearWorkspace();
-    ws.OperatingUa = 1.0F;
-    ws.MarkerY = 65536.0F;
-    for (auto [ua, ia] : {std::pair{450.0F, 5.0F}, std::pair{200.0F, 40.0F}, std::pair{200.0F, 0.0F}}) {
-        const StageDesign d = applyOperatingPoint(ws, UaToX(ws, ua), IaToY(ws, ia),
-                                                  DesignInputs{Topology::PushPull, 8.0F, 2.0F});
-        EXPECT_FALSE(d.placement.placed) << ua << " " << ia;
-        EXPECT_FALSE(d.parameters.has_value());
-        EXPECT_FALSE(d.analysis.ran);
-        EXPECT_EQ(ws.OperatingUa, 1.0F);
-        EXPECT_EQ(ws.MarkerY, 65536.0F);
+    const struct {
+        float ua, iaMa, vin;
+        bool placed, ran, results, beep;
+    } cases[] = {{200.0F, 15.0F, 0.0F, true, true, true, false}, {300.0F, 8.0F, 40.0F, true, true, false, true},
+                 {200.0F, 25.0F, 2.0F, true, false, false, false}, {450.0F, 5.0F, 2.0F, false, false, false, false},
+                 {200.0F, 40.0F, 2.0F, false, false, false, false}, {200.0F, 0.0F, 2.0F, false, false, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ua << " V " << c.iaMa << " mA");
+        Workspace ws;
+        ws.OperatingUa = 1.0F;
+        const StageDesign d = clickAt(ws, c.ua, c.iaMa, c.placed ? Topology::SingleEnded : Topology::PushPull, 20.0F, c.vin);
+        const StageAnalysis& a = d.analysis;
+        EXPECT_TRUE(d.placement.placed == c.placed && d.parameters.has_value() == c.placed &&
+                    ws.OperatingUa == (c.placed ? c.ua : 1.0F));
+        EXPECT_TRUE(d.opCurveBuilt == c.ran && ws.OpCurve.Drawn == c.ran && a.ran == c.ran);
+        EXPECT_TRUE(a.results.has_value() == c.results && a.beep == c.beep);
+        EXPECT_TRUE(!c.results || (a.up.ua == a.down.ua && a.results->voutVpp == 0.0F && !a.results->gain && !a.results->h2Percent));
+        EXPECT_TRUE(!c.beep || (a.up.computed && a.up.vg1 == 2.0F && !a.up.built && !a.down.computed && !ws.UpCurve.Drawn));
     }
-}
-
-// Recomputing with a new load keeps the operating curve and redoes the lines
-// and the analysis.
-TEST(StageAnalysis, RecomputeAtThePivotUsesTheNewLoad)
-{
-    Workspace ws = linearWorkspace();
-    applyOperatingPoint(ws, UaToX(ws, 200.0F), IaToY(ws, 15.0F), DesignInputs{Topology::SingleEnded, 20.0F, 2.0F});
-    const StageDesign d = recomputeAtPivot(ws, DesignInputs{Topology::SingleEnded, 100.0F, 2.0F});
-    ASSERT_TRUE(d.analysis.results.has_value());
-    EXPECT_EQ(ws.LoadKOhm, 100.0F);
-    EXPECT_NEAR(*d.analysis.results->gain, 20.0 * 100.0 / 120.0, 2e-3);
-
-    ws.OpCurve.Drawn = false;
-    EXPECT_FALSE(recomputeAtPivot(ws, DesignInputs{}).placement.placed);
 }
 
 }  // namespace
