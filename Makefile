@@ -35,7 +35,7 @@ test: build
 
 bench: build
 	@set -e; for b in $(BUILD)/bench/*/bench_*; do \
-	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b" --benchmark_counters_tabular=true; done
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; "$$b" --benchmark_counters_tabular=true; done
 
 # libFuzzer targets built with clang; each runs FUZZ_SECONDS seconds.
 fuzz:
