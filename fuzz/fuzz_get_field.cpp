@@ -2,7 +2,7 @@
 // a part of the text, and joining the pieces with the separator gives the text
 // back (less a final separator).
 
-#include "files/text.h"
+#include "core/text.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 // back while every other key keeps its value.
 
 #include "files/ini_file.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <cstdint>
 #include <string>

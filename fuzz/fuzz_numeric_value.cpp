@@ -1,7 +1,7 @@
 // The numeric value of a text, and the number formats that write what it
 // reads: the shortest round-trip text of any float reads back to the same float.
 
-#include "files/text.h"
+#include "core/text.h"
 
 #include <cmath>
 #include <cstdint>

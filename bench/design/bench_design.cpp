@@ -2,7 +2,7 @@
 // both swing curves, intersections, results) on a 31-curve family of 64
 // points per curve, the size of a full capture.
 #include "design/stage_analysis.h"
-#include "display/scales.h"
+#include "plot/scales.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // 10 MB) and a realistic family of 31 curves of 64 points.
 
 #include "files/tdf_file.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // Curves at grid voltages that were never measured, built by blending the two
 // measured curves that bracket the wanted voltage.
 
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 namespace zov {
 

@@ -1,6 +1,6 @@
 #include "design/design_inputs.h"
 
-#include "files/text.h"
+#include "core/text.h"
 
 namespace zov {
 

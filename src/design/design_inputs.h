@@ -2,7 +2,7 @@
 // The inputs of a stage design and their defaults.
 
 #include "design/load_line.h"
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 #include <string>
 

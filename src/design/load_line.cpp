@@ -1,6 +1,6 @@
 #include "design/load_line.h"
 
-#include "display/scales.h"
+#include "plot/scales.h"
 
 #include <cmath>
 

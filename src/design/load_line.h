@@ -2,7 +2,7 @@
 // Load lines: their figure on the plot (as segments in plot units, which the
 // window draws in XOR ink) and their intersection with a curve.
 
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 namespace zov {
 

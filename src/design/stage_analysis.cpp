@@ -1,7 +1,7 @@
 #include "design/stage_analysis.h"
 
 #include "design/curve_blend.h"
-#include "display/scales.h"
+#include "plot/scales.h"
 
 namespace zov {
 

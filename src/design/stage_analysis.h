@@ -7,7 +7,7 @@
 #include "design/design_inputs.h"
 #include "design/load_line.h"
 #include "design/tube_parameters.h"
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 #include <optional>
 

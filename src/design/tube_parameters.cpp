@@ -1,7 +1,7 @@
 #include "design/tube_parameters.h"
 
 #include "design/count_separators.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <cstddef>
 #include <vector>

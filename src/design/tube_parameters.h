@@ -2,7 +2,7 @@
 // The operating grid voltage and the small-signal parameters of the tube at an
 // operating point, from the two measured curves that bracket it.
 
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 #include <optional>
 

@@ -3,7 +3,7 @@
 #include "files/atomic_write.h"
 #include "files/file_channel.h"
 #include "files/paths.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <QFile>
 

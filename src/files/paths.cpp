@@ -1,6 +1,6 @@
 #include "files/paths.h"
 
-#include "files/text.h"
+#include "core/text.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -10,7 +10,7 @@
 // data side.
 
 #include "files/atomic_write.h"
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 
 #include "files/file_channel.h"
 #include "files/tdf_file.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <QFile>
 

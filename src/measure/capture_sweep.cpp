@@ -1,7 +1,7 @@
 #include "measure/capture_sweep.h"
 
-#include "files/text.h"
-#include "measure/curve_store.h"
+#include "core/text.h"
+#include "core/curve_store.h"
 #include "measure/measure_messages.h"
 
 namespace zov {

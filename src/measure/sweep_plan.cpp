@@ -1,6 +1,6 @@
 #include "measure/sweep_plan.h"
 
-#include "files/text.h"
+#include "core/text.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 
 #include "qt_wait.h"
 #include "app/gui/base.h"
-#include "measure/virtual_module.h"
+#include "sim/virtual_module.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 // Hand-made families for the design tests.
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 #include <algorithm>
 #include <functional>

@@ -2,9 +2,9 @@
 // (gm 1 mA/V, rp 20 kOhm; grid 1 0 ... -30 V, grid 2 250 V).
 #include "cli_runner.h"
 #include "design/stage_analysis.h"
-#include "display/scales.h"
+#include "plot/scales.h"
 #include "files/tdf_file.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,8 +1,8 @@
 // The engine on measured and digitized families against published values.
 #include "design/stage_analysis.h"
-#include "display/scales.h"
+#include "plot/scales.h"
 #include "files/tdf_file.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <gtest/gtest.h>
 

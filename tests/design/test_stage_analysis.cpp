@@ -1,7 +1,7 @@
 // Load-line intersections; the stage design on the straight-line family (closed form).
 #include "design/stage_analysis.h"
 #include "design_fixtures.h"
-#include "display/scales.h"
+#include "plot/scales.h"
 
 #include <gtest/gtest.h>
 

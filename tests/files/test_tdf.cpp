@@ -2,7 +2,7 @@
 #include "files/file_channel.h"
 #include "files/files_messages.h"
 #include "files/tdf_file.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <QDir>
 #include <QTemporaryDir>

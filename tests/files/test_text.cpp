@@ -1,4 +1,4 @@
-#include "files/text.h"
+#include "core/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // zov-cli simulate and capture, run as separate processes.
 #include "cli_runner.h"
-#include "files/text.h"
+#include "core/text.h"
 #include "measure/measure_messages.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "measure/module_protocol.h"
 #include "measure/port_list.h"
 #include "measure/sweep_plan.h"
-#include "measure/tube_model.h"
-#include "files/text.h"
+#include "sim/tube_model.h"
+#include "core/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The serial path end to end: ModuleLink and CaptureSweep against the virtual
 // module on a pseudo-terminal, with short waits and pacing off.
 #include "qt_wait.h"
-#include "files/text.h"
+#include "core/text.h"
 #include "measure/capture_sweep.h"
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 #include "measure/measure_messages.h"
 #include "measure/module_link.h"
-#include "measure/virtual_module.h"
+#include "sim/virtual_module.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -6,9 +6,9 @@
 // written); 4 the file could not be written.
 #include "app/cli/commands.h"
 #include "files/tdf_file.h"
-#include "files/text.h"
+#include "core/text.h"
 #include "measure/capture_sweep.h"
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 #include "measure/measure_messages.h"
 
 #include <QCoreApplication>

@@ -12,9 +12,9 @@
 #include "app/cli/json_writer.h"
 #include "design/design_inputs.h"
 #include "design/stage_analysis.h"
-#include "display/scales.h"
+#include "plot/scales.h"
 #include "files/tdf_file.h"
-#include "files/text.h"
+#include "core/text.h"
 
 #include <cstdio>
 #include <optional>

@@ -10,9 +10,9 @@
 // error, unknown output extension or unreadable input.
 
 #include "app/cli/commands.h"
-#include "display/display_messages.h"
-#include "display/scene_export.h"
-#include "files/text.h"
+#include "render/display_messages.h"
+#include "render/scene_export.h"
+#include "core/text.h"
 
 #include <QFile>
 #include <QSize>

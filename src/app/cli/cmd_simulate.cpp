@@ -2,7 +2,7 @@
 // until SIGINT or SIGTERM. The device path is the first line of standard
 // output, so scripts can start it in the background and read where to connect.
 #include "app/cli/commands.h"
-#include "measure/virtual_module.h"
+#include "sim/virtual_module.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #include "app/cli/json_writer.h"
 
-#include "files/text.h"
+#include "core/text.h"
 
 #include <cmath>
 #include <cstdio>

@@ -5,7 +5,7 @@
 // from the Workspace. Controls carry their documented names as objectName.
 
 #include "app/gui/message_sink.h"
-#include "measure/curve_store.h"
+#include "core/curve_store.h"
 
 #include <QMainWindow>
 

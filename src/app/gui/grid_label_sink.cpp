@@ -1,6 +1,6 @@
 #include "app/gui/grid_label_sink.h"
 
-#include "display/scope_labels.h"
+#include "plot/scope_labels.h"
 
 #include <QLabel>
 #include <QPalette>

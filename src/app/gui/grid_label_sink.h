@@ -3,7 +3,7 @@
 // where the drawing code places a label pair (grid values LbGrid, cursor tags
 // SlideUa/SlideIa, operating-point tags Ua0/Ia0).
 
-#include "display/axis_label_sink.h"
+#include "plot/axis_label_sink.h"
 
 #include <array>
 

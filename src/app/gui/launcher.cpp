@@ -2,7 +2,7 @@
 
 #include "app/gui/base.h"
 #include "app/gui/command_line.h"
-#include "measure/virtual_module.h"
+#include "sim/virtual_module.h"
 #include "zov_version.h"
 
 #include <QApplication>

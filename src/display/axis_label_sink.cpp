@@ -1,7 +1,0 @@
-#include "display/axis_label_sink.h"
-
-namespace zov {
-
-AxisLabelSink::~AxisLabelSink() = default;
-
-}  // namespace zov

@@ -1,7 +1,0 @@
-#include "display/surface.h"
-
-namespace zov {
-
-Surface::~Surface() = default;
-
-}  // namespace zov

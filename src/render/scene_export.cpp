@@ -1,0 +1,165 @@
+#include "render/scene_export.h"
+
+#include "plot/collecting_label_sink.h"
+#include "render/display_messages.h"
+#include "render/painter_surface.h"
+#include "plot/scope_labels.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <map>
+
+namespace zov {
+
+namespace {
+
+// PDF and SVG are laid out at screen resolution, so one device unit is one
+// pixel of the PNG of the same size and pen widths look alike.
+constexpr int kVectorDpi = 96;
+
+QColor toQColor(Colour c)
+{
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+
+void paintMarginLabels(QPainter& painter, const QRect& plotRect,
+                       const std::vector<AxisLabelPlacement>& placements)
+{
+    // What a window would show: the last placement of each grid label pair.
+    std::map<int, AxisLabelPlacement> latest;
+    for (const auto& p : placements) {
+        if (p.pair == AxisLabelPair::Grid)
+            latest[p.index] = p;
+    }
+    const QFont font = PainterSurface::defaultPlotFont();
+    painter.save();
+    painter.setFont(font);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QFontMetrics metrics(font, painter.device());
+    for (const auto& [index, p] : latest) {
+        const QString u = QString::fromStdString(p.captionU);
+        const QString i = QString::fromStdString(p.captionI);
+        const QSize uSize(metrics.horizontalAdvance(u), metrics.height());
+        const QSize iSize(metrics.horizontalAdvance(i), metrics.height());
+        const AxisLabelGeometry g = axisLabelGeometry(plotRect, uSize, iSize, p.xUnits, p.yUnits);
+        painter.setPen(toQColor(p.colour));
+        painter.drawText(g.voltageTopLeft.x(), g.voltageTopLeft.y() + metrics.ascent(), u);
+        painter.drawText(g.currentTopLeft.x(), g.currentTopLeft.y() + metrics.ascent(), i);
+    }
+    painter.restore();
+}
+
+}  // namespace
+
+std::optional<ExportFormat> exportFormatFor(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return ExportFormat::Png;
+    if (suffix == QLatin1String("svg"))
+        return ExportFormat::Svg;
+    if (suffix == QLatin1String("pdf"))
+        return ExportFormat::Pdf;
+    return std::nullopt;
+}
+
+QRect exportPlotRect(const QRect& area, const ExportMargins& margins)
+{
+    return area.adjusted(margins.left, margins.top, -margins.right, -margins.bottom);
+}
+
+void paintExportScene(QPainter& painter, const QRect& area, Workspace& ws,
+                      const SceneOptions& options, const ExportMargins& margins)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(area, Qt::white);
+    const QRect plotRect = exportPlotRect(area, margins);
+    CollectingLabelSink labels;
+    {
+        PainterSurface surface(&painter, plotRect);
+        composeScene(surface, ws, options, labels);
+        surface.flush();
+    }
+    // A thin frame just outside the plot, as the border of the screen's plot:
+    // the grid has no line at zero volts and at full current.
+    painter.setClipping(false);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(QColor(160, 160, 160), 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plotRect.adjusted(-1, -1, 0, 0));
+    paintMarginLabels(painter, plotRect, labels.placements());
+    painter.restore();
+}
+
+bool exportScene(const QString& path, const QSize& size, Workspace& ws,
+                 const SceneOptions& options, QString* error)
+{
+    const auto fail = [&](const QString& message) {
+        if (error != nullptr)
+            *error = message;
+        return false;
+    };
+    const std::optional<ExportFormat> format = exportFormatFor(path);
+    if (!format)
+        return fail(QString::fromLatin1(display_messages::kUnknownExtension));
+    const QString cannotWrite =
+        QString::fromLatin1(display_messages::kCannotWrite) + QLatin1String(" ") + path;
+
+    if (*format == ExportFormat::Png) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            paintExportScene(painter, image.rect(), ws, options);
+        }
+        if (!image.save(path, "PNG"))
+            return fail(cannotWrite);
+        return true;
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fail(cannotWrite + QLatin1String(": ") + file.errorString());
+
+    if (*format == ExportFormat::Svg) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setResolution(kVectorDpi);
+        svg.setTitle(QStringLiteral("Zovograph plot"));
+        QPainter painter;
+        if (!painter.begin(&svg))
+            return fail(cannotWrite);
+        paintExportScene(painter, QRect(QPoint(0, 0), size), ws, options);
+        painter.end();
+    } else {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(kVectorDpi);
+        pdf.setPageLayout(QPageLayout(
+            QPageSize(QSizeF(size.width() * 72.0 / kVectorDpi, size.height() * 72.0 / kVectorDpi),
+                      QPageSize::Point, QString(), QPageSize::ExactMatch),
+            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        pdf.setTitle(QStringLiteral("Zovograph plot"));
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            return fail(cannotWrite);
+        paintExportScene(painter, QRect(0, 0, pdf.width(), pdf.height()), ws, options);
+        painter.end();
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return fail(cannotWrite + QLatin1String(": ") + file.errorString());
+    return true;
+}
+
+}  // namespace zov

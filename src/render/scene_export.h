@@ -1,0 +1,46 @@
+#pragma once
+// The plot picture as a file (PNG, SVG or PDF): the scene of composeScene in a
+// plot area, with the axis values drawn in a margin left of and below it.
+// Export draws the finished scene only (SVG has no raster operations).
+
+#include "render/scene.h"
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+class QPainter;
+
+namespace zov {
+
+enum class ExportFormat { Png, Svg, Pdf };
+
+// The format named by the file's extension (case-insensitive), if known.
+std::optional<ExportFormat> exportFormatFor(const QString& path);
+
+// Margins around the plot that hold the axis values, in device pixels.
+struct ExportMargins {
+    int left = 56;
+    int top = 12;
+    int right = 24;
+    int bottom = 28;
+};
+
+// The plot rectangle inside `area` once the margins are taken off.
+QRect exportPlotRect(const QRect& area, const ExportMargins& margins = {});
+
+// Paints the scene into `area` of an open painter: white area, the plot in
+// exportPlotRect, the axis values in the margins.
+void paintExportScene(QPainter& painter, const QRect& area, Workspace& ws,
+                      const SceneOptions& options, const ExportMargins& margins = {});
+
+// Writes the scene to `path` in the format of its extension, `size` device
+// pixels large (PDF and SVG at 96 dots per inch, so pen widths keep their
+// screen look). False with a message in *error when the extension is unknown
+// or the file cannot be written.
+bool exportScene(const QString& path, const QSize& size, Workspace& ws,
+                 const SceneOptions& options, QString* error);
+
+}  // namespace zov

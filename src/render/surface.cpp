@@ -1,0 +1,7 @@
+#include "render/surface.h"
+
+namespace zov {
+
+Surface::~Surface() = default;
+
+}  // namespace zov
