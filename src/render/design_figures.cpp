@@ -1,0 +1,153 @@
+#include "render/design_figures.h"
+
+#include "design/stage_texts.h"
+#include "plot/scales.h"
+#include "render/curve_drawing.h"
+
+namespace zov {
+
+namespace {
+
+// Attributes a figure changes, put back when it is done.
+class SavedPen {
+public:
+    explicit SavedPen(Surface& surface)
+        : m_surface(surface), m_colour(surface.colour()), m_mode(surface.drawMode()),
+          m_style(surface.lineStyle()), m_width(surface.penWidth())
+    {
+    }
+    ~SavedPen()
+    {
+        m_surface.setColour(m_colour);
+        m_surface.setDrawMode(m_mode);
+        m_surface.setLineStyle(m_style);
+        m_surface.setPenWidth(m_width);
+    }
+    SavedPen(const SavedPen&) = delete;
+    SavedPen& operator=(const SavedPen&) = delete;
+
+private:
+    Surface& m_surface;
+    Colour m_colour;
+    int m_mode;
+    int m_style;
+    int m_width;
+};
+
+void segment(Surface& surface, const PlotSegment& s)
+{
+    surface.line(s.from.x, s.from.y, s.to.x, s.to.y);
+}
+
+// A text in XOR ink that shows `colour` where it lies on the white plot.
+void xorText(Surface& surface, double left, double top, const std::string& text, Colour colour)
+{
+    surface.setColour(colour ^ 0xFFFFFFU);
+    surface.setCurrentPos(left, top);
+    surface.text(text);
+}
+
+void spanPair(Surface& surface, const Workspace& ws, float dU, float dI, float u, float iMa, Colour colour)
+{
+    const std::string voltage = spanCaption(dU);
+    const std::string current = spanCaption(dI);
+    const double top = 65536.0 - surface.textHeight(voltage) - kSpanTagInsetUnits;
+    xorText(surface, UaToX(ws, u) - surface.textWidth(voltage) / 2.0, top, voltage, colour);
+    xorText(surface, kSpanTagInsetUnits, IaToY(ws, iMa) - surface.textHeight(current) / 2.0, current,
+            colour);
+}
+
+}  // namespace
+
+void drawPlacementFigure(Surface& surface, const Placement& placement)
+{
+    const SavedPen saved(surface);
+    surface.setDrawMode(kDrawModeXor);
+    surface.setLineStyle(kLineSolid);
+    surface.setColour(kLoadLineInk);
+    surface.setPenWidth(1);
+    // One connected figure from the lower end through the pivot to the upper
+    // end (the junction and the R/4 segment in push-pull): shared ends are
+    // inked once, so drawing it twice leaves no trace.
+    segment(surface, placement.line.lower);
+    segment(surface, placement.line.upper);
+    if (placement.quarter)
+        segment(surface, *placement.quarter);
+    surface.setColour(kMarkerInk);
+    surface.setPenWidth(kMarkerWidth);
+    surface.point(placement.marker.x, placement.marker.y);
+}
+
+void drawSwingTrace(Surface& surface, const Workspace& ws, const CurveTrace& trace)
+{
+    PlotSeries(surface, ws, trace.Colour, kDrawModeXor, kLineSolid, kTraceWidth, trace.Points, false);
+    PutDotUI(surface, ws, trace.DotColour, kDrawModeXor, kMarkerWidth, trace.U, trace.I);
+}
+
+void drawOperatingCurve(Surface& surface, const Workspace& ws, const CurveTrace& trace)
+{
+    PlotSeries(surface, ws, trace.Colour, kDrawModeCopy, kLineSolid, kTraceWidth, trace.Points, true);
+}
+
+void drawSpanTags(Surface& surface, const Workspace& ws)
+{
+    const SavedPen saved(surface);
+    surface.setDrawMode(kDrawModeXor);
+    const float u0 = ws.OperatingUa;
+    const float i0 = ws.OperatingIa;
+    const CurveTrace& up = ws.UpCurve;
+    const CurveTrace& down = ws.DownCurve;
+    // The same differences the analysis reports (StageResults::spans), from
+    // the values the Workspace keeps, so that erasing redraws them exactly.
+    spanPair(surface, ws, down.U - up.U, up.I - down.I, u0, i0, kSpanColour);
+    spanPair(surface, ws, down.U - u0, down.I - i0, down.U, down.I, kHalfSpanColour);
+    spanPair(surface, ws, up.U - u0, up.I - i0, up.U, up.I, kHalfSpanColour);
+}
+
+void toggleDesignFigures(Surface& surface, const Workspace& ws, Topology topology)
+{
+    if (ws.MarkerY != 65536.0F) {
+        Placement p = loadLineFigure(ws, ws.LoadKOhm, ws.PivotX, ws.PivotY, topology);
+        p.marker = {ws.MarkerX, ws.MarkerY};
+        drawPlacementFigure(surface, p);
+    }
+    if (ws.UpCurve.Drawn)
+        drawSwingTrace(surface, ws, ws.UpCurve);
+    if (ws.DownCurve.Drawn)
+        drawSwingTrace(surface, ws, ws.DownCurve);
+    // The down-swing is drawn only with results, which the span tags show.
+    if (ws.UpCurve.Drawn && ws.DownCurve.Drawn)
+        drawSpanTags(surface, ws);
+}
+
+StageDesign applyAndDrawOperatingPoint(Surface& surface, Workspace& ws, float x, float y,
+                                       const DesignInputs& inputs)
+{
+    toggleDesignFigures(surface, ws, inputs.topology);
+    // The refresh gives every trace the same ink before a point is placed.
+    for (CurveTrace* trace : {&ws.OpCurve, &ws.UpCurve, &ws.DownCurve}) {
+        trace->Colour = kTraceInk;
+        trace->DotColour = kTraceInk;
+    }
+    const StageDesign design = applyOperatingPoint(ws, x, y, inputs);
+    // The operating curve goes under the XOR figures: drawn over them with
+    // the copy pen it would take pixels that a later XOR erase flips back.
+    if (design.opCurveBuilt)
+        drawOperatingCurve(surface, ws, ws.OpCurve);
+    toggleDesignFigures(surface, ws, inputs.topology);
+    surface.flush();
+    return design;
+}
+
+StageDesign recomputeAndDraw(Surface& surface, Workspace& ws, const DesignInputs& inputs)
+{
+    if (!ws.OpCurve.Drawn)
+        return {};
+    toggleDesignFigures(surface, ws, inputs.topology);
+    const StageDesign design = recomputeAtPivot(ws, inputs);
+    toggleDesignFigures(surface, ws, inputs.topology);
+    surface.flush();
+    return design;
+}
+
+}  // namespace zov
