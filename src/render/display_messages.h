@@ -11,7 +11,6 @@ inline constexpr char kMissingOutput[] = "render needs --out FILE";
 inline constexpr char kMissingInput[] = "render needs a curve file";
 inline constexpr char kExtraArgument[] = "render takes one curve file; unexpected argument";
 inline constexpr char kMissingValue[] = "missing value after";
-inline constexpr char kUnknownOption[] = "unknown option for render:";
 inline constexpr char kBadSize[] = "--size must be WIDTHxHEIGHT, each from 16 to 20000";
 inline constexpr char kNeedsPositive[] = "expects a number above 0:";
 inline constexpr char kNeedsNonNegative[] = "expects a number of 0 or more:";

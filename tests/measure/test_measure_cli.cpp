@@ -122,10 +122,15 @@ TEST(CliCapture, UsageErrorsAndHelp)
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_FALSE(r.err.isEmpty());
     }
-    for (const char* command : {"capture", "simulate"}) {
-        const CliRun r = runCli({command, "--help"});
-        EXPECT_EQ(r.exitCode, 0);
-        EXPECT_TRUE(r.out.contains("Usage: zov-cli " + QByteArray(command))) << r.out.toStdString();
+    // Every command answers --help with its own usage and names an unknown option.
+    for (const char* command : {"capture", "simulate", "inspect", "render", "design"}) {
+        const CliRun help = runCli({command, "--help"});
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_TRUE(help.out.startsWith("Usage: zov-cli " + QByteArray(command))) << help.out.toStdString();
+        const CliRun unknown = runCli({command, "--bogus"});
+        EXPECT_EQ(unknown.exitCode, 2) << command;
+        EXPECT_TRUE(unknown.err.contains("unknown option for " + QByteArray(command) + ": --bogus"))
+            << unknown.err.toStdString();
     }
 }
 

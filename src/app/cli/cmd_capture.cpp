@@ -4,6 +4,7 @@
 // Exit codes: 0 success; 2 usage error or grid settings out of range (nothing
 // written); 3 an exchange failed (the curves of the completed steps are still
 // written); 4 the file could not be written.
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "files/tdf_file.h"
 #include "core/text.h"
@@ -40,14 +41,6 @@ const char kCaptureUsage[] =
     "Exit codes: 0 done, 2 usage or grid settings out of range, 3 exchange failed\n"
     "(completed curves are written), 4 file not written.\n";
 
-int captureUsage(const QString& message)
-{
-    if (!message.isEmpty())
-        std::fprintf(stderr, "zov-cli capture: %s\n", qPrintable(message));
-    std::fputs(kCaptureUsage, stderr);
-    return 2;
-}
-
 void printLines(const char* message)
 {
     // The messages use CR LF between lines; a terminal wants LF.
@@ -61,68 +54,44 @@ void printLines(const char* message)
 
 int runCapture(const QStringList& args)
 {
-    QString port;
-    QString start;
-    QString stop;
-    QString pitch = QStringLiteral("0");
-    QString vg2 = QStringLiteral("0");
-    QString file;
-    bool append = false;
-    int rangeDivisor = protocol::kRangeDivisor256mA;
-    int waitMs = ModuleLink::kDefaultWaitMs;
-    bool haveStart = false;
-    bool haveStop = false;
+    CommandOptions options("capture", kCaptureUsage);
+    for (const char* name : {"port", "start", "stop", "pitch", "vg2", "range", "save", "append", "wait-ms"})
+        options.value(name, "VALUE");
+    if (const auto exit = options.parse(args))
+        return *exit;
+    if (!options.positionals().isEmpty())
+        return options.fail(QStringLiteral("unexpected argument '%1'").arg(options.positionals().first()));
 
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            std::fputs(kCaptureUsage, stdout);
-            return 0;
-        }
-        static const QStringList valued{"--port",  "--start", "--stop",   "--pitch",  "--vg2",
-                                        "--range", "--save",  "--append", "--wait-ms"};
-        if (!valued.contains(arg))
-            return captureUsage(QStringLiteral("unknown option '%1'").arg(arg));
-        if (i + 1 >= args.size())
-            return captureUsage(QStringLiteral("%1 needs a value").arg(arg));
-        const QString v = args.at(++i);
-        if (arg == QLatin1String("--port")) {
-            port = v;
-        } else if (arg == QLatin1String("--start")) {
-            start = v;
-            haveStart = true;
-        } else if (arg == QLatin1String("--stop")) {
-            stop = v;
-            haveStop = true;
-        } else if (arg == QLatin1String("--pitch")) {
-            pitch = v;
-        } else if (arg == QLatin1String("--vg2")) {
-            vg2 = v;
-        } else if (arg == QLatin1String("--range")) {
-            if (v == QLatin1String("32"))
-                rangeDivisor = protocol::kRangeDivisor32mA;
-            else if (v == QLatin1String("256"))
-                rangeDivisor = protocol::kRangeDivisor256mA;
-            else
-                return captureUsage(QStringLiteral("--range is 32 or 256"));
-        } else if (arg == QLatin1String("--save") || arg == QLatin1String("--append")) {
-            if (!file.isEmpty())
-                return captureUsage(QStringLiteral("give one of --save and --append"));
-            file = v;
-            append = arg == QLatin1String("--append");
-        } else if (arg == QLatin1String("--wait-ms")) {
-            bool ok = false;
-            waitMs = v.toInt(&ok);
-            if (!ok || waitMs < 0)
-                return captureUsage(QStringLiteral("--wait-ms needs a number of milliseconds"));
-        }
+    int rangeDivisor = protocol::kRangeDivisor256mA;
+    if (options.isSet("range")) {
+        const QString range = options.text("range");
+        if (range == QLatin1String("32"))
+            rangeDivisor = protocol::kRangeDivisor32mA;
+        else if (range != QLatin1String("256"))
+            return options.fail("--range is 32 or 256");
     }
+    if (options.isSet("save") && options.isSet("append"))
+        return options.fail("give one of --save and --append");
+    int waitMs = ModuleLink::kDefaultWaitMs;
+    if (options.isSet("wait-ms")) {
+        bool ok = false;
+        waitMs = options.text("wait-ms").toInt(&ok);
+        if (!ok || waitMs < 0)
+            return options.fail("--wait-ms needs a number of milliseconds");
+    }
+    const QString port = options.text("port");
     if (port.isEmpty())
-        return captureUsage(QStringLiteral("--port is required"));
-    if (!haveStart || !haveStop)
-        return captureUsage(QStringLiteral("--start and --stop are required"));
+        return options.fail("--port is required");
+    if (!options.isSet("start") || !options.isSet("stop"))
+        return options.fail("--start and --stop are required");
+    const bool append = options.isSet("append");
+    const QString file = options.text(append ? "append" : "save");
     if (file.isEmpty())
-        return captureUsage(QStringLiteral("give --save FILE or --append FILE"));
+        return options.fail("give --save FILE or --append FILE");
+    const QString start = options.text("start");
+    const QString stop = options.text("stop");
+    const QString pitch = options.isSet("pitch") ? options.text("pitch") : QStringLiteral("0");
+    const QString vg2 = options.isSet("vg2") ? options.text("vg2") : QStringLiteral("0");
 
     Workspace ws;
     CaptureSweep sweep(ws);

@@ -3,6 +3,7 @@
 // did not load (the JSON still shows the reset slot), 2 when the file cannot
 // be opened or the arguments are wrong.
 
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/json_writer.h"
 #include "files/tdf_file.h"
@@ -65,22 +66,31 @@ std::string curveSetJson(const CurveSet& set, bool withPoints)
     return json.str();
 }
 
+const char kInspectUsage[] =
+    "Usage: zov-cli inspect FILE.tdf [--points]\n"
+    "\n"
+    "Prints the curve set read from a TDF file as JSON.\n"
+    "\n"
+    "  --points   include every point of every curve\n"
+    "\n"
+    "Exit codes: 0 loaded, 1 read but not loaded (the JSON is still printed),\n"
+    "2 usage error or unreadable file.\n";
+
 }  // namespace
 
 int runInspect(const QStringList& args)
 {
-    QString path;
-    bool withPoints = false;
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("--points"))
-            withPoints = true;
-        else if (arg.startsWith(QLatin1String("--")) || !path.isEmpty())
-            return usageError(QStringLiteral("inspect: unexpected argument '") + arg + QLatin1Char('\''));
-        else
-            path = arg;
-    }
-    if (path.isEmpty())
-        return usageError(QStringLiteral("inspect: no TDF file given"));
+    CommandOptions options("inspect", kInspectUsage);
+    options.flag("points");
+    if (const auto exit = options.parse(args))
+        return *exit;
+    const QStringList files = options.positionals();
+    if (files.isEmpty())
+        return options.fail("no TDF file given");
+    if (files.size() > 1)
+        return options.fail(QStringLiteral("unexpected argument '%1'").arg(files[1]));
+    const QString path = files.first();
+    const bool withPoints = options.isSet("points");
 
     CurveSet set;
     set.FileName = path;

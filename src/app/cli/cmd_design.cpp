@@ -8,6 +8,7 @@
 // window would leave empty is null. Exit 0 when the file loaded, 1 when it was
 // read but did not load, 2 for a usage error or a file that cannot be opened.
 
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/json_writer.h"
 #include "design/design_inputs.h"
@@ -22,19 +23,6 @@
 namespace zov::cli {
 
 namespace {
-
-// A whole option value as a number; nullopt when it is not one.
-std::optional<double> parseNumber(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    const std::string_view view =
-        trimBlanks(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    std::size_t consumed = 0;
-    const double v = numericValue(view, &consumed);
-    if (view.empty() || consumed != view.size())
-        return std::nullopt;
-    return v;
-}
 
 // A selection list as the selection frame writes it: each value followed by ",".
 std::string asList(const QString& text)
@@ -120,58 +108,57 @@ std::string designJson(const Workspace& ws, const StageDesign& d, float ua0, flo
     return json.str();
 }
 
+const char kDesignUsage[] =
+    "Usage: zov-cli design FILE.tdf --ua V --ia MA --load KOHM [--vin VPP] [--pp]\n"
+    "                      [--vdiv V] [--madiv MA] [--vg1-list LIST] [--vg2-list LIST]\n"
+    "\n"
+    "Designs a stage at an operating point, as a left click in the design mode does,\n"
+    "and prints the results as JSON (a value the window leaves empty is null).\n"
+    "\n"
+    "  --ua V, --ia MA   the operating point\n"
+    "  --load KOHM       load resistance (single-ended) or anode-to-anode load (--pp)\n"
+    "  --vin VPP         input swing, peak to peak (default: from the family)\n"
+    "  --pp              push-pull instead of single-ended\n"
+    "  --vdiv V          volts per division (default 20)\n"
+    "  --madiv MA        milliamperes per division (default 1)\n"
+    "  --vg1-list LIST   grid-1 voltages to use, e.g. \"-2,-4,\" (default: all)\n"
+    "  --vg2-list LIST   grid-2 voltages to use (default: all)\n"
+    "\n"
+    "Exit codes: 0 done, 1 the file was read but did not load, 2 usage error or\n"
+    "unreadable file.\n";
 }  // namespace
 
 int runDesign(const QStringList& args)
 {
-    QString path;
-    std::optional<double> ua, ia, load, vin, vdiv, madiv;
-    std::optional<QString> vg1List, vg2List;
-    bool pushPull = false;
+    CommandOptions options("design", kDesignUsage);
+    options.value("ua", "V").value("ia", "MA").value("load", "KOHM").value("vin", "VPP");
+    options.value("vdiv", "V").value("madiv", "MA").value("vg1-list", "LIST").value("vg2-list", "LIST");
+    options.flag("pp");
+    if (const auto exit = options.parse(args))
+        return *exit;
 
-    struct NumberOption {
-        const char* name;
-        std::optional<double>* target;
-    } numbers[] = {{"--ua", &ua},     {"--ia", &ia},     {"--load", &load},
-                   {"--vin", &vin},   {"--vdiv", &vdiv}, {"--madiv", &madiv}};
-
-    for (qsizetype k = 0; k < args.size(); ++k) {
-        const QString& arg = args[k];
-        if (arg == QLatin1String("--pp")) {
-            pushPull = true;
-            continue;
-        }
-        if (arg == QLatin1String("--vg1-list") || arg == QLatin1String("--vg2-list")) {
-            if (k + 1 >= args.size())
-                return usageError(QStringLiteral("design: ") + arg + QStringLiteral(" needs a value"));
-            (arg == QLatin1String("--vg1-list") ? vg1List : vg2List) = args[++k];
-            continue;
-        }
-        bool matched = false;
-        for (NumberOption& option : numbers) {
-            if (arg != QLatin1String(option.name))
-                continue;
-            matched = true;
-            if (k + 1 >= args.size())
-                return usageError(QStringLiteral("design: ") + arg + QStringLiteral(" needs a value"));
-            const auto v = parseNumber(args[++k]);
-            if (!v)
-                return usageError(QStringLiteral("design: ") + arg + QStringLiteral(" needs a number, not '") +
-                                  args[k] + QLatin1Char('\''));
-            *option.target = *v;
-        }
-        if (matched)
-            continue;
-        if (arg.startsWith(QLatin1String("--")) || !path.isEmpty())
-            return usageError(QStringLiteral("design: unexpected argument '") + arg + QLatin1Char('\''));
-        path = arg;
+    for (const char* name : {"ua", "ia", "load", "vin", "vdiv", "madiv"}) {
+        if (options.isSet(name) && !options.number(name))
+            return options.fail(QStringLiteral("--%1 needs a number, not '%2'")
+                                    .arg(QLatin1String(name), options.text(name)));
     }
-    if (path.isEmpty())
-        return usageError(QStringLiteral("design: no TDF file given"));
+    const QStringList files = options.positionals();
+    if (files.isEmpty())
+        return options.fail("no TDF file given");
+    if (files.size() > 1)
+        return options.fail(QStringLiteral("unexpected argument '%1'").arg(files[1]));
+    const QString path = files.first();
+    const auto ua = options.number("ua");
+    const auto ia = options.number("ia");
+    const auto load = options.number("load");
+    const auto vin = options.number("vin");
+    const auto vdiv = options.number("vdiv");
+    const auto madiv = options.number("madiv");
+    const bool pushPull = options.isSet("pp");
     if (!ua || !ia || !load)
-        return usageError(QStringLiteral("design: --ua, --ia and --load are required"));
+        return options.fail("--ua, --ia and --load are required");
     if ((vdiv && !(*vdiv > 0.0)) || (madiv && !(*madiv > 0.0)))
-        return usageError(QStringLiteral("design: --vdiv and --madiv must be positive"));
+        return options.fail("--vdiv and --madiv must be positive");
 
     Workspace ws;
     ws.ModeName = QStringLiteral("Cook");
@@ -189,10 +176,10 @@ int runDesign(const QStringList& args)
                  madiv ? formatRoundTrip(static_cast<float>(*madiv)) : std::string("1"));
 
     SeriesSelection selection = defaultSelection(set);
-    if (vg1List)
-        selection.Vg1List = asList(*vg1List);
-    if (vg2List)
-        selection.Vg2List = asList(*vg2List);
+    if (options.isSet("vg1-list"))
+        selection.Vg1List = asList(options.text("vg1-list"));
+    if (options.isSet("vg2-list"))
+        selection.Vg2List = asList(options.text("vg2-list"));
     ws.SeriesSelections[0] = selection;
 
     DesignInputs inputs;

@@ -9,6 +9,7 @@
 // Exit codes: 0 written; 1 the output file could not be written; 2 usage
 // error, unknown output extension or unreadable input.
 
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "render/display_messages.h"
 #include "render/scene_export.h"
@@ -51,18 +52,6 @@ std::optional<std::string> readWhole(const QString& path, QString* error)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// A whole option value that is a number (no trailing text).
-std::optional<double> wholeNumber(const QString& text)
-{
-    const QByteArray bytes = text.trimmed().toLatin1();
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    std::size_t consumed = 0;
-    const double value = numericValue(view, &consumed);
-    if (consumed == 0 || consumed != view.size())
-        return std::nullopt;
-    return value;
-}
-
 std::optional<QSize> parseSize(const QString& text)
 {
     const QStringList parts = text.toLower().split(QLatin1Char('x'));
@@ -77,61 +66,68 @@ std::optional<QSize> parseSize(const QString& text)
     return QSize(w, h);
 }
 
+const char kRenderUsage[] =
+    "Usage: zov-cli render CURVES.tdf [--background FILE.tdf] [--vdiv V] [--madiv MA]\n"
+    "                      [--pd W] [--size WxH] --out FILE.png|FILE.svg|FILE.pdf\n"
+    "\n"
+    "Draws the capture picture of a family (background, curves, limit, grid and\n"
+    "axis values) with the same composition as the window's plot.\n"
+    "\n"
+    "  --background FILE  a second family drawn faintly behind the first\n"
+    "  --vdiv V           volts per division (default 20)\n"
+    "  --madiv MA         milliamperes per division (default 1)\n"
+    "  --pd W             dissipation limit in watts (default 2; 0 draws none)\n"
+    "  --size WxH         picture size in pixels (default 1200x900)\n"
+    "  --out FILE         .png, .svg or .pdf\n"
+    "\n"
+    "Exit codes: 0 written, 1 output not written, 2 usage error or unreadable input.\n";
+
 }  // namespace
 
 int runRender(const QStringList& args)
 {
-    QString curvesPath;
-    QString backgroundPath;
-    QString outPath;
+    CommandOptions cli("render", kRenderUsage);
+    cli.value("background", "FILE").value("vdiv", "V").value("madiv", "MA").value("pd", "W");
+    cli.value("size", "WxH").value("out", "FILE");
+    if (const auto exit = cli.parse(args))
+        return *exit;
+
     QString voltsPerDiv = QStringLiteral("20");
     QString maPerDiv = QStringLiteral("1");
     QString power = QStringLiteral("2");
     QSize size(1200, 900);
-
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const bool takesValue = arg == QLatin1String("--background") || arg == QLatin1String("--vdiv")
-                                || arg == QLatin1String("--madiv") || arg == QLatin1String("--pd")
-                                || arg == QLatin1String("--size") || arg == QLatin1String("--out");
-        if (takesValue) {
-            if (i + 1 >= args.size())
-                return usageError(QString::fromLatin1(msg::kMissingValue) + QLatin1String(" ") + arg);
-            const QString value = args[++i];
-            if (arg == QLatin1String("--background")) {
-                backgroundPath = value;
-            } else if (arg == QLatin1String("--out")) {
-                outPath = value;
-            } else if (arg == QLatin1String("--size")) {
-                const auto parsed = parseSize(value);
-                if (!parsed)
-                    return usageError(QString::fromLatin1(msg::kBadSize));
-                size = *parsed;
-            } else {
-                // Scales must be positive (a zero or negative scale has no
-                // picture); the limit may be 0 but not negative.
-                const auto number = wholeNumber(value);
-                const bool isPower = arg == QLatin1String("--pd");
-                if (!number || (isPower ? *number < 0.0 : *number <= 0.0)) {
-                    return usageError(arg + QLatin1String(" ")
-                                      + QString::fromLatin1(isPower ? msg::kNeedsNonNegative : msg::kNeedsPositive)
-                                      + QLatin1String(" '") + value + QLatin1String("'"));
-                }
-                (arg == QLatin1String("--vdiv") ? voltsPerDiv : arg == QLatin1String("--madiv") ? maPerDiv : power) =
-                    value.trimmed();
-            }
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            return usageError(QString::fromLatin1(msg::kUnknownOption) + QLatin1String(" ") + arg);
-        } else if (curvesPath.isEmpty()) {
-            curvesPath = arg;
-        } else {
-            return usageError(QString::fromLatin1(msg::kExtraArgument) + QLatin1String(" ") + arg);
+    // Scales must be positive (a zero or negative scale has no picture); the
+    // limit may be 0 but not negative.
+    for (const char* name : {"vdiv", "madiv", "pd"}) {
+        if (!cli.isSet(name))
+            continue;
+        const bool isPower = QLatin1String(name) == QLatin1String("pd");
+        const auto number = cli.number(name);
+        if (!number || (isPower ? *number < 0.0 : *number <= 0.0)) {
+            return cli.fail(QStringLiteral("--%1 %2 '%3'")
+                                    .arg(QLatin1String(name),
+                                         QString::fromLatin1(isPower ? msg::kNeedsNonNegative : msg::kNeedsPositive),
+                                         cli.text(name)));
         }
+        (isPower ? power : QLatin1String(name) == QLatin1String("vdiv") ? voltsPerDiv : maPerDiv) =
+            cli.text(name).trimmed();
     }
-    if (curvesPath.isEmpty())
-        return usageError(QString::fromLatin1(msg::kMissingInput));
-    if (outPath.isEmpty())
-        return usageError(QString::fromLatin1(msg::kMissingOutput));
+    if (cli.isSet("size")) {
+        const auto parsed = parseSize(cli.text("size"));
+        if (!parsed)
+            return cli.fail(msg::kBadSize);
+        size = *parsed;
+    }
+    const QStringList files = cli.positionals();
+    if (files.size() > 1)
+        return cli.fail(QString::fromLatin1(msg::kExtraArgument) + QLatin1String(" ") + files[1]);
+    if (files.isEmpty())
+        return cli.fail(msg::kMissingInput);
+    if (!cli.isSet("out"))
+        return cli.fail(msg::kMissingOutput);
+    const QString curvesPath = files.first();
+    const QString backgroundPath = cli.text("background");
+    const QString outPath = cli.text("out");
     if (!exportFormatFor(outPath))
         return inputError(QString::fromLatin1(msg::kUnknownExtension) + QLatin1String(": ") + outPath);
 

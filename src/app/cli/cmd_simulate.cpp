@@ -1,6 +1,7 @@
 // zov-cli simulate: the virtual Hardware Module on a pseudo-terminal, served
 // until SIGINT or SIGTERM. The device path is the first line of standard
 // output, so scripts can start it in the background and read where to connect.
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "sim/virtual_module.h"
 
@@ -38,63 +39,42 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
 }
 
-int simulateUsage(const QString& message)
-{
-    if (!message.isEmpty())
-        std::fprintf(stderr, "zov-cli simulate: %s\n", qPrintable(message));
-    std::fputs(kSimulateUsage, stderr);
-    return 2;
-}
-
 }  // namespace
 
 int runSimulate(const QStringList& args)
 {
+    CommandOptions parsed("simulate", kSimulateUsage);
+    parsed.value("tube", "NAME").value("fault", "MODE").value("noise", "SEED").value("fault-after", "N");
+    parsed.flag("no-pacing");
+    if (const auto exit = parsed.parse(args))
+        return *exit;
+    if (!parsed.positionals().isEmpty())
+        return parsed.fail(QStringLiteral("unexpected argument '%1'").arg(parsed.positionals().first()));
+
     VirtualModuleOptions options;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        const auto value = [&](QString* out) {
-            if (i + 1 >= args.size())
-                return false;
-            *out = args.at(++i);
-            return true;
-        };
-        QString v;
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            std::fputs(kSimulateUsage, stdout);
-            return 0;
-        }
-        if (arg == QLatin1String("--no-pacing")) {
-            options.pacing = false;
-        } else if (arg == QLatin1String("--tube")) {
-            if (!value(&v))
-                return simulateUsage(QStringLiteral("--tube needs a name"));
-            options.tube = v;
-        } else if (arg == QLatin1String("--fault")) {
-            if (!value(&v))
-                return simulateUsage(QStringLiteral("--fault needs a mode"));
-            options.fault = v;
-        } else if (arg == QLatin1String("--noise")) {
-            bool ok = false;
-            const uint seed = value(&v) ? v.toUInt(&ok) : 0;
-            if (!ok)
-                return simulateUsage(QStringLiteral("--noise needs a seed (an unsigned integer)"));
-            options.noiseSeed = seed;
-        } else if (arg == QLatin1String("--fault-after")) {
-            bool ok = false;
-            const int n = value(&v) ? v.toInt(&ok) : -1;
-            if (!ok || n < 0)
-                return simulateUsage(QStringLiteral("--fault-after needs a count"));
-            options.healthyExchanges = n;
-        } else {
-            return simulateUsage(QStringLiteral("unknown option '%1'").arg(arg));
-        }
+    options.pacing = !parsed.isSet("no-pacing");
+    if (parsed.isSet("tube"))
+        options.tube = parsed.text("tube");
+    if (parsed.isSet("fault"))
+        options.fault = parsed.text("fault");
+    if (parsed.isSet("noise")) {
+        bool ok = false;
+        options.noiseSeed = parsed.text("noise").toUInt(&ok);
+        if (!ok)
+            return parsed.fail("--noise needs a seed (an unsigned integer)");
+    }
+    if (parsed.isSet("fault-after")) {
+        bool ok = false;
+        const int n = parsed.text("fault-after").toInt(&ok);
+        if (!ok || n < 0)
+            return parsed.fail("--fault-after needs a count");
+        options.healthyExchanges = n;
     }
 
     VirtualModule module(options);
     QString error;
     if (!module.start(&error))
-        return simulateUsage(error);
+        return parsed.fail(error);
 
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::perror("zov-cli simulate: pipe");

@@ -2,7 +2,7 @@
 // The command line of `zov`:
 //   zov [--virtual-module[=TUBE]] [PROJECT.zov]
 //   zov --help | --version
-// A project path may come in double quotes (as the classic start-up expects);
+// A project path may come in double quotes (as shortcuts pass it);
 // the quotes are removed.
 
 #include <QString>
