@@ -236,6 +236,16 @@ QString ReadIni(const QString& file, const QString& section, const QString& key)
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
+FileResult updateIniFile(const QString& file, const std::function<std::string(std::string_view)>& edit)
+{
+    if (file.isEmpty())
+        return {false, QStringLiteral("no file name")};
+    QByteArray old;
+    if (QFile::exists(file) && !readWholeFile(file, old))
+        return {false, QStringLiteral("the file cannot be read")};
+    return replaceFileAtomically(file, edit(viewOf(old)));
+}
+
 bool WriteIni(const QString& file, const QString& section, const QString& key, const QString& value)
 {
     const QByteArray s = section.trimmed().toUtf8();

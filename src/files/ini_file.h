@@ -17,8 +17,11 @@
 //    read-only folder) leaves the old profile whole.
 // Texts are UTF-8 on disk.
 
+#include "files/atomic_write.h"
+
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +37,12 @@ QString ReadIni(const QString& file, const QString& section, const QString& key)
 // section or key is empty. CR and LF in the value become blanks, so a value
 // can never break the file's structure.
 bool WriteIni(const QString& file, const QString& section, const QString& key, const QString& value);
+
+// Several keys in one atomic replace, with the reason of a failure: `edit`
+// gets the file's bytes (empty for a new file) and returns the new bytes,
+// normally through writeIniValue. A file that exists but cannot be read is
+// not replaced (its other keys would be lost).
+FileResult updateIniFile(const QString& file, const std::function<std::string(std::string_view)>& edit);
 
 // The same on bytes in memory: the raw value (blanks trimmed, at most 1023
 // bytes, apostrophe NOT removed); `found` tells whether the key exists.
