@@ -4,6 +4,7 @@
 
 #include "window_fixture.h"
 
+#include "app/gui/show_vg_frame.h"
 #include "measure/measure_messages.h"
 
 #include <QProgressBar>
@@ -48,8 +49,10 @@ TEST_F(CaptureTest, GridLabelsShowTheStepVoltages)
     const std::tuple<float, float, const char*, const char*> cases[] = {
         {-2.5F, 250.0F, "Vg1=-2.5", "Vg2=250"}, {0.0F, 0.0F, "Vg1=0.", "Vg2=0"},
         {-10.0F, 0.0125F, "Vg1=-10.", "Vg2=0.0125"}, {-30.5F, 1.5e-5F, "Vg1=-30.5", "Vg2=1.5E-05"}};
+    auto* frame = control<ShowVgFrame>("FrmShowVg");
+    ASSERT_NE(frame, nullptr);
     for (const auto& [vg1, vg2, lbVg1, lbVg2] : cases) {
-        window->ShowGridLabels(vg1, vg2);
+        frame->ShowGridLabels(vg1, vg2);
         EXPECT_EQ(text("LbVg1"), lbVg1);
         EXPECT_EQ(text("LbVg2"), lbVg2);
     }
@@ -88,6 +91,10 @@ TEST_F(CaptureTest, FailedExchangeShowsBothMessagesAndLeavesTheButtons)
     EXPECT_TRUE(window->workspace().CurveText.empty());
     for (const char* name : {"BtExport", "BtAppend", "BtBckgnd", "BtDirectPrint"})
         EXPECT_FALSE(enabled(name)) << name << " untouched by a failed sweep";
+    auto* progress = control<QProgressBar>("CaptureProgress");
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->format(), "Failed at step 1 of 2");
+    EXPECT_EQ(progress->value(), 0);
 }
 
 TEST_F(CaptureTest, StopEndsTheSweepAfterTheCurrentStepKeepingTheCurves)

@@ -3,6 +3,8 @@
 
 #include "window_fixture.h"
 
+#include "app/gui/capture_controller.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -72,8 +74,8 @@ TEST_F(FilesTest, SaveAndAddToWriteTheFamilyThenEmptyIt)
     // Written: nothing is left to save, and no file is asked for.
     messages.clear();
     calls.clear();
-    window->BtExport_Click();
-    window->BtAppend_Click();
+    window->captureController().BtExport_Click();
+    window->captureController().BtAppend_Click();
     EXPECT_EQ(messageTexts(), (QStringList{"No data to save", "No data to save"}));
     EXPECT_TRUE(calls.isEmpty());
 }

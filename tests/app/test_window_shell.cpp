@@ -118,6 +118,8 @@ TEST_F(ShellTest, StartUpShowsTheDesignedStateAndDrawsOnce)
     EXPECT_TRUE(enabled("BtSet") && enabled("BtBgndFile"));
     for (const char* name : {"BtExport", "BtAppend", "BtBckgnd", "BtDirectPrint"})
         EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_FALSE(visible("CaptureProgress")) << "no sweep yet, nothing to tell";
+    EXPECT_TRUE(visible("BtSet"));
 }
 
 TEST_F(ShellTest, ModeSwitchShowsAndHidesTheFramesAndKeepsTheData)

@@ -1,6 +1,7 @@
 #include "app/gui/scope_widget.h"
 
 #include <QPainter>
+#include <QMouseEvent>
 #include <QPaintEvent>
 
 namespace zov::gui {
@@ -11,6 +12,9 @@ ScopeWidget::ScopeWidget(QWidget* parent)
     // The picture covers the whole widget: no background to paint first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    // Moves are reported without a button held: the cursor read-out follows
+    // the pointer.
+    setMouseTracking(true);
     matchImageToSize();
 }
 
@@ -39,6 +43,20 @@ void ScopeWidget::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     matchImageToSize();
+}
+
+void ScopeWidget::mousePressEvent(QMouseEvent* event)
+{
+    // The plot handles its own presses: they are not a click on the window
+    // background.
+    event->accept();
+    emit mousePressed(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void ScopeWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    emit mouseMoved(event->position().toPoint());
 }
 
 }  // namespace zov::gui

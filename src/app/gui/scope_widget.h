@@ -17,9 +17,16 @@ public:
     // white when new). Drawing code paints into it, then calls update().
     QImage& image();
 
+signals:
+    // Mouse presses and moves over the plot, in pixels of the widget.
+    void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at);
+    void mouseMoved(QPoint at);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void matchImageToSize();

@@ -1,0 +1,72 @@
+#pragma once
+// The frame "Cooking" (`FrmCook`): the design options OptSE, OptPP, OptMatch,
+// OptDiff; the load RLoad with its caption LbLoad and the swing TxVin; five
+// import lines (ImportRow); the stage results LbVout, LbGain, LbApo, LbH2,
+// LbPd0, LbPout and the tube parameters Gm, Req, Mu. It owns these controls,
+// reports what the user does as signals with plain values and shows what it
+// is given; the design and comparison controllers decide what happens.
+
+#include "render/comparison_sets.h"
+
+#include <QGroupBox>
+#include <QString>
+
+#include <array>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace zov::gui {
+
+class ImportRow;
+
+class CookFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit CookFrame(QWidget* parent = nullptr);
+
+    CookOption option() const;
+    // The option and the five import lines, as the comparison drawing reads them.
+    ComparisonOptions comparisonOptions() const;
+    ImportRow& importRow(int slot) const;
+
+    std::string loadText() const;
+    std::string vinText() const;
+    void setVinText(const QString& text);
+    void setLoadCaption(const QString& caption);
+
+    // The read-outs of a placed operating point (Gm, Req, Mu) and of the
+    // swing (LbApo, LbH2) are hidden by every refresh until the design
+    // shows them again.
+    void hideTubeParameters();
+    void hideSwingReadouts();
+
+signals:
+    void optionClicked(zov::CookOption option);
+    void loadEdited();       // RLoad's text changed
+    void loadCommitted();    // RLoad left or Enter pressed
+    void vinCommitted();     // TxVin left or Enter pressed
+
+private:
+    QRadioButton* m_optSE = nullptr;
+    QRadioButton* m_optPP = nullptr;
+    QRadioButton* m_optMatch = nullptr;
+    QRadioButton* m_optDiff = nullptr;
+    QLineEdit* m_rLoad = nullptr;
+    QLabel* m_lbLoad = nullptr;
+    QLineEdit* m_txVin = nullptr;
+    std::array<ImportRow*, kSlotCount> m_importRows{};
+    QLabel* m_lbVout = nullptr;
+    QLabel* m_lbGain = nullptr;
+    QLabel* m_lbApo = nullptr;
+    QLabel* m_lbH2 = nullptr;
+    QLabel* m_lbPd0 = nullptr;
+    QLabel* m_lbPout = nullptr;
+    QLabel* m_gm = nullptr;
+    QLabel* m_req = nullptr;
+    QLabel* m_mu = nullptr;
+};
+
+}  // namespace zov::gui
