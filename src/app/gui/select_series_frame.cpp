@@ -1,7 +1,7 @@
 #include "app/gui/select_series_frame.h"
 
 #include "app/gui/frame_parts.h"
-#include "core/text.h"
+#include "plot/series_selection_form.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -12,10 +12,6 @@ namespace zov::gui {
 
 namespace {
 
-// Frame widths for one and for two grid lists, in pixels.
-constexpr int kNarrowWidthPx = 129;
-constexpr int kWideWidthPx = 177;
-
 QListWidget* makeList(QWidget* parent, const QString& name)
 {
     auto* list = new QListWidget(parent);
@@ -24,14 +20,22 @@ QListWidget* makeList(QWidget* parent, const QString& name)
     return list;
 }
 
+void fill(QListWidget* list, const std::vector<std::string>& lines)
+{
+    list->clear();
+    for (const std::string& line : lines)
+        list->addItem(QString::fromStdString(line));
+}
+
 std::string selectedLines(const QListWidget* list)
 {
-    std::string text;
+    std::vector<std::string> lines;
+    std::vector<bool> selected;
     for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->isSelected())
-            text += list->item(i)->text().toStdString() + ",";
+        lines.push_back(list->item(i)->text().toStdString());
+        selected.push_back(list->item(i)->isSelected());
     }
-    return text;
+    return selectionList(lines, selected);
 }
 
 }  // namespace
@@ -65,24 +69,21 @@ SelectSeriesFrame::SelectSeriesFrame(QWidget* parent)
 void SelectSeriesFrame::OpenSeriesSelection(const CurveSet& set, int slot)
 {
     m_slot = slot;
-    m_listVg1->clear();
-    m_listVg2->clear();
-    for (const GridColumn& column : set.Vg1Table)
-        m_listVg1->addItem(QString::fromStdString(formatGeneral(column.voltage)));
-    for (const GridColumn& column : set.Vg2Table)
-        m_listVg2->addItem(QString::fromStdString(formatGeneral(column.voltage)));
-    const bool twoGrids = set.Vg2Table.size() >= 2;
-    if (!twoGrids && m_listVg2->count() > 0)
+    const SeriesSelectionForm form = openSeriesSelection(set);
+    fill(m_listVg1, form.vg1Lines);
+    fill(m_listVg2, form.vg2Lines);
+    if (form.preselectVg2 && m_listVg2->count() > 0)
         m_listVg2->item(0)->setSelected(true);
-    m_listVg2->setVisible(twoGrids);
-    m_label29->setVisible(twoGrids);
-    setFixedWidth(twoGrids ? kWideWidthPx : kNarrowWidthPx);
+    m_listVg2->setVisible(form.wide);
+    m_label29->setVisible(form.wide);
+    setFixedWidth(form.widthPx);
     show();
 }
 
 void SelectSeriesFrame::ListVg_Click()
 {
-    const bool both = m_listVg1->selectedItems().size() > 1 && m_listVg2->selectedItems().size() > 1;
+    const bool both = selectionNeedsWarning(static_cast<int>(m_listVg1->selectedItems().size()),
+                                            static_cast<int>(m_listVg2->selectedItems().size()));
     m_label9->setVisible(both);
     m_btApplySelect->setVisible(!both);
 }
