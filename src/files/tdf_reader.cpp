@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <limits>
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
@@ -20,6 +22,19 @@ namespace {
 // shortest line a capture can write, has 9).
 constexpr std::size_t kMinDataLineLength = 9;
 
+// A field as the 32-bit value the curve store holds. A number whose magnitude
+// exceeds the 32-bit float range reads as 0, like one beyond the double range
+// ("1e999"): stored as it stands it would be infinity, and a single infinite
+// voltage or current poisons every sort, maximum and interpolation of the
+// family.
+float fieldValue(std::string_view field)
+{
+    const double v = numericValue(field);
+    if (!(std::abs(v) <= static_cast<double>(std::numeric_limits<float>::max())))
+        return 0.0F;
+    return static_cast<float>(v);
+}
+
 // The seven fields of a data line, cut at single spaces (two spaces enclose an
 // empty field, which counts as 0, as does a field that is not a number).
 PointColumn parseFields(std::string_view line)
@@ -30,7 +45,7 @@ PointColumn parseFields(std::string_view line)
         const std::size_t space = line.find(' ', start);
         const std::string_view field =
             line.substr(start, space == std::string_view::npos ? std::string_view::npos : space - start);
-        point[f] = static_cast<float>(numericValue(field));
+        point[f] = fieldValue(field);
         if (space == std::string_view::npos)
             break;
         start = space + 1;
@@ -61,43 +76,79 @@ void resetSet(CurveSet& set)
     set.Series[0].Points.assign(1, PointColumn{});
 }
 
-// Splits off the next line of `text` starting at `pos`: the line ends at LF,
-// a CR before the LF belongs to the line end, and a last line without a line
-// end is a line too. Returns false at the end of the text.
-bool nextLine(std::string_view text, std::size_t& pos, std::string_view& line)
-{
-    if (pos >= text.size())
-        return false;
-    const void* hit = std::memchr(text.data() + pos, '\n', text.size() - pos);
-    std::size_t end = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
-    const std::size_t next = hit ? end + 1 : text.size();
-    if (hit && end > pos && text[end - 1] == '\r')
-        --end;
-    line = text.substr(pos, end - pos);
-    pos = next;
-    return true;
-}
+// Cuts a text into lines. CR LF, a lone LF and a lone CR (files from older
+// systems) each end a line; a last line without a line end is a line too.
+// The next CR and the next LF are each found with memchr and remembered until
+// passed, so every byte is scanned at most once per character whatever the
+// mix of line ends.
+class LineSplitter {
+public:
+    explicit LineSplitter(std::string_view text) : m_text(text) {}
 
-// The first line is the text before the first line end that starts at the
-// second character or later (a file that begins with a line end therefore has
-// that line end inside its first line). Returns the position after it.
-std::size_t firstLine(std::string_view text, std::string_view& line)
-{
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t lf = text.find('\n', from);
-        if (lf == std::string_view::npos) {
-            line = text;
-            return text.size();
-        }
-        const std::size_t start = (lf > 0 && text[lf - 1] == '\r') ? lf - 1 : lf;
-        if (start >= 1) {
-            line = text.substr(0, start);
-            return lf + 1;
-        }
-        from = lf + 1;
+    // The position of the first line end at or after `from` (the text's size
+    // when there is none), and its length (0, 1 or 2).
+    std::size_t findLineEnd(std::size_t from, std::size_t* length)
+    {
+        const std::size_t cr = next(m_cr, '\r', from);
+        const std::size_t lf = next(m_lf, '\n', from);
+        const std::size_t end = std::min(cr, lf);
+        if (end == m_text.size())
+            *length = 0;
+        else
+            *length = (end == cr && lf == cr + 1) ? 2 : 1;
+        return end;
     }
-}
+
+    // The line starting at `pos`; false at the end of the text.
+    bool nextLine(std::size_t& pos, std::string_view& line)
+    {
+        if (pos >= m_text.size())
+            return false;
+        std::size_t length = 0;
+        const std::size_t end = findLineEnd(pos, &length);
+        line = m_text.substr(pos, end - pos);
+        pos = end + length;
+        return true;
+    }
+
+    // The first line is the text before the first line end that starts at the
+    // second character or later (a file that begins with a line end therefore
+    // has that line end inside its first line). Returns the position after it.
+    std::size_t firstLine(std::string_view& line)
+    {
+        std::size_t from = 0;
+        for (;;) {
+            std::size_t length = 0;
+            const std::size_t end = findLineEnd(from, &length);
+            if (length == 0) {
+                line = m_text;
+                return m_text.size();
+            }
+            if (end >= 1) {
+                line = m_text.substr(0, end);
+                return end + length;
+            }
+            from = end + length;
+        }
+    }
+
+private:
+    // The first `ch` at or after `from`, from the remembered position when it
+    // is still ahead.
+    std::size_t next(std::size_t& cached, char ch, std::size_t from) const
+    {
+        if (cached != kUnknown && cached >= from)
+            return cached;
+        const void* hit = from < m_text.size() ? std::memchr(m_text.data() + from, ch, m_text.size() - from) : nullptr;
+        cached = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - m_text.data()) : m_text.size();
+        return cached;
+    }
+
+    static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+    std::string_view m_text;
+    std::size_t m_cr = kUnknown;
+    std::size_t m_lf = kUnknown;
+};
 
 template <typename Column, typename Key>
 int sortColumnsBy(std::vector<Column>& table, int keyRow, int rowCount, Key key)
@@ -132,7 +183,8 @@ bool readCurveSetFromMemory(CurveSet& set, std::string_view text)
     resetSet(set);
 
     std::string_view line;
-    std::size_t pos = firstLine(text, line);
+    LineSplitter lines(text);
+    std::size_t pos = lines.firstLine(line);
     if (line.size() < kMinDataLineLength)
         return false;
 
@@ -153,7 +205,7 @@ bool readCurveSetFromMemory(CurveSet& set, std::string_view text)
     seriesIndex.emplace(seriesKey(firstVg1, firstVg2), 0);
     std::size_t last = 0;  // lines of one curve usually follow each other
 
-    while (nextLine(text, pos, line)) {
+    while (lines.nextLine(pos, line)) {
         if (line.size() < kMinDataLineLength)
             continue;
         PointColumn point = parseFields(line);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -120,7 +121,12 @@ TEST(ReadCurveSet, LineEndsAndFieldQuirks)
     std::string lf = crlf;
     std::erase(lf, '\r');
     const CurveSet a = readText(crlf);
-    for (const std::string& variant : {lf, crlf.substr(0, crlf.size() - 4)}) {  // LF; last line unterminated
+    std::string cr = lf;  // files from older systems end their lines with a lone CR
+    std::replace(cr.begin(), cr.end(), '\n', '\r');
+    std::string mixed = crlf;
+    mixed.replace(mixed.find("\r\n"), 2, "\r");
+    mixed.replace(mixed.rfind("250\r\n0.94"), 5, "250\n");
+    for (const std::string& variant : {lf, crlf.substr(0, crlf.size() - 4), cr, mixed}) {  // last line unterminated
         const CurveSet b = readText(variant);
         ASSERT_EQ(b.Series.size(), a.Series.size());
         for (std::size_t i = 0; i < a.Series.size(); ++i)
@@ -134,6 +140,15 @@ TEST(ReadCurveSet, LineEndsAndFieldQuirks)
     ASSERT_EQ(set.Series.size(), 1U);
     EXPECT_EQ(set.Series[0].Points, (std::vector<PointColumn>{{10, 0.001F, -1, 0, 0, 250, 0}, {20, 0, -1, 0, 0, 250, 7}}));
     EXPECT_EQ(readText("10 1.5E-04 -0 0 100\r\n20 2e-4 0 0 100.0\r\n").Series.size(), 1U);
+    // Numbers beyond the 32-bit float range read as 0 (stored they would be
+    // infinite), whether they overflow a float only or a double too.
+    const CurveSet huge = readText("10 1e39 -1 0 100\r\n1e39 0.001 -1 0 100\r\n20 -1e39 -1e999 0 3.4e38\r\n"
+                                   "30 0.002 -1 0 3.4028236e38\r\n");
+    ASSERT_EQ(huge.Series.size(), 3U);
+    EXPECT_EQ(huge.Series[0].Points, (std::vector<PointColumn>{{0, 0.001F, -1, 0, 100, 0, 0}, {10, 0, -1, 0, 100, 0, 0}}));
+    EXPECT_EQ(huge.Series[1].Points.back(), (PointColumn{20, 0, 0, 0, 3.4e38F, 0, 0}));
+    EXPECT_EQ(huge.Series[2].Vg2, 0.0F);
+    EXPECT_EQ(std::tie(huge.UaMax, huge.IaMax, huge.Vg2Max), std::make_tuple(30.0F, 0.002F, 3.4e38F));
 }
 
 // A measured family of the reference data (uTracer table: caption, a line
