@@ -6,10 +6,17 @@
 #include "files/tdf_file.h"
 #include "core/text.h"
 
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace zov {
 namespace {
@@ -89,6 +96,52 @@ TEST(DesignCli, DefaultsAbsentValuesAndExitCodes)
     // A first line too short: the file reads but does not load.
     const QJsonObject json = design(ok, 1, testing::writeTempFile(dir, "short.tdf", "1 2\r\n100 0.001 -1 0 250\r\n"));
     EXPECT_FALSE(at(json, "parameters", "found").toBool());
+}
+
+// A file name that is not valid UTF-8 is opened by its own bytes. Qt decodes
+// such a name with replacement characters; a decoy file under that decoded
+// name (which does not load) shows which file was read. The name goes through
+// a shell because QProcess would encode it as UTF-8 as well.
+TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
+{
+    QTemporaryDir dir;
+    const QByteArray prefix = QFile::encodeName(dir.filePath("family"));
+    const QByteArray name = prefix + "\xff\xfe.tdf";
+    const QByteArray family = QByteArray::fromStdString(linearTdf());
+    // QTemporaryDir removes by decoded names too, so the file goes by its bytes.
+    const std::unique_ptr<const char, void (*)(const char*)> removeAtEnd(name.constData(),
+                                                                        [](const char* n) { ::unlink(n); });
+    QFile decoy(QFile::decodeName(name));
+    ASSERT_TRUE(decoy.open(QIODevice::WriteOnly) && decoy.write("1 2\r\n") == 5);
+    decoy.close();
+    ASSERT_NE(QFile::encodeName(decoy.fileName()), name);
+    const auto runWithName = [&](const QStringList& args) {
+        const QString script = QStringLiteral(R"(p="$1$(printf '\377\376').tdf"; c="$2"; shift 2; exec "$0" "$c" "$p" "$@")");
+        testing::CliRun r;
+        QProcess shell;
+        shell.start(QStringLiteral("/bin/sh"), QStringList{"-c", script, testing::cliPath(), QFile::decodeName(prefix)} + args);
+        if (shell.waitForFinished(30000) && shell.exitStatus() == QProcess::NormalExit)
+            r.exitCode = shell.exitCode();
+        r.out = shell.readAllStandardOutput();
+        r.err = shell.readAllStandardError();
+        return r;
+    };
+    const auto missing = runWithName({"design", "--ua", "1", "--ia", "1", "--load", "1"});
+    EXPECT_TRUE(missing.exitCode == 2 && missing.err.contains("cannot open")) << missing.err.toStdString();
+    {
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, family.constData(), std::size_t(family.size())), family.size());
+        ::close(fd);
+    }
+    const auto designRun = runWithName({"design", "--ua", "100", "--ia", "4", "--load", "20"});
+    ASSERT_EQ(designRun.exitCode, 0) << designRun.err.toStdString();
+    EXPECT_TRUE(at(QJsonDocument::fromJson(designRun.out).object(), "parameters", "found").toBool());
+    const auto inspectRun = runWithName({"inspect"});
+    EXPECT_EQ(inspectRun.exitCode, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(inspectRun.out).object()["series"].toArray().size(), 31);
+    const auto renderRun = runWithName({"render", "--out", dir.filePath("family.png")});
+    EXPECT_TRUE(renderRun.exitCode == 0 && QFile::exists(dir.filePath("family.png"))) << renderRun.err.toStdString();
 }
 
 }  // namespace

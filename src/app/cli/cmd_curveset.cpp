@@ -6,9 +6,12 @@
 #include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/json_writer.h"
+#include "app/cli/native_args.h"
 #include "files/tdf_file.h"
 
 #include <cstdio>
+#include <optional>
+#include <string_view>
 
 namespace zov::cli {
 
@@ -94,12 +97,13 @@ int runInspect(const QStringList& args)
 
     CurveSet set;
     set.FileName = path;
-    ReadCurveSet(set);
-    // A set the reader never touched has no series at all: the file did not open.
-    if (set.Series.empty()) {
-        std::fprintf(stderr, "zov-cli: cannot open '%s'\n", qPrintable(path));
+    // Read by the name's own bytes, which need not be UTF-8.
+    const std::optional<QByteArray> bytes = readArgumentFile(path);
+    if (!bytes) {
+        std::fprintf(stderr, "zov-cli: cannot open '%s'\n", nativeArgument(path).constData());
         return 2;
     }
+    readCurveSetFromMemory(set, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     std::string out = curveSetJson(set, withPoints);
     out += '\n';
     std::fwrite(out.data(), 1, out.size(), stdout);

@@ -11,6 +11,7 @@
 #include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/json_writer.h"
+#include "app/cli/native_args.h"
 #include "design/design_inputs.h"
 #include "design/stage_analysis.h"
 #include "plot/scales.h"
@@ -164,12 +165,13 @@ int runDesign(const QStringList& args)
     ws.ModeName = QStringLiteral("Cook");
     CurveSet& set = ws.CurveSets[0];
     set.FileName = path;
-    ReadCurveSet(set);
-    // A set the reader never touched has no series at all: the file did not open.
-    if (set.Series.empty()) {
-        std::fprintf(stderr, "zov-cli: cannot open '%s'\n", qPrintable(path));
+    // Read by the name's own bytes, which need not be UTF-8.
+    const std::optional<QByteArray> bytes = readArgumentFile(path);
+    if (!bytes) {
+        std::fprintf(stderr, "zov-cli: cannot open '%s'\n", nativeArgument(path).constData());
         return 2;
     }
+    readCurveSetFromMemory(set, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
 
     // Scales as the selectors give them: a number written as text and read back.
     updateScales(ws, vdiv ? formatRoundTrip(static_cast<float>(*vdiv)) : std::string("20"),

@@ -11,11 +11,11 @@
 
 #include "app/cli/command_options.h"
 #include "app/cli/commands.h"
+#include "app/cli/native_args.h"
 #include "render/display_messages.h"
 #include "render/scene_export.h"
 #include "core/text.h"
 
-#include <QFile>
 #include <QSize>
 
 #include <cstdio>
@@ -37,19 +37,14 @@ int inputError(const QString& message)
 // The whole file as bytes: curve texts are 8-bit text with CR LF line ends.
 std::optional<std::string> readWhole(const QString& path, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QString::fromLatin1(msg::kCannotRead) + QLatin1String(" ") + path + QLatin1String(": ")
-                 + file.errorString();
+    // Opened by the name's own bytes, which need not be UTF-8.
+    QString reason;
+    const std::optional<QByteArray> bytes = readArgumentFile(path, &reason);
+    if (!bytes) {
+        *error = QString::fromLatin1(msg::kCannotRead) + QLatin1String(" ") + path + QLatin1String(": ") + reason;
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = QString::fromLatin1(msg::kCannotRead) + QLatin1String(" ") + path + QLatin1String(": ")
-                 + file.errorString();
-        return std::nullopt;
-    }
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return std::string(bytes->constData(), static_cast<std::size_t>(bytes->size()));
 }
 
 std::optional<QSize> parseSize(const QString& text)

@@ -1,4 +1,5 @@
 #include "app/cli/commands.h"
+#include "app/cli/native_args.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -47,6 +48,7 @@ int usageError(const QString& message)
 
 int main(int argc, char* argv[])
 {
+    zov::cli::keepNativeArguments(argc, argv);
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     // Answered before any application object exists, so they need no display
     // and no runtime directory.

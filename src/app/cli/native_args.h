@@ -1,0 +1,31 @@
+#pragma once
+// File names from the command line, byte for byte as the system gave them.
+//
+// Qt hands the arguments over as strings decoded from UTF-8 and replaces every
+// byte sequence that is not valid UTF-8, so encoding such a string again gives
+// other bytes: a file whose name is not valid UTF-8 (written on a system with
+// another code page, say) could not be opened by the name the user typed.
+// main() keeps the arguments as they came, and the commands open their input
+// files through the kept bytes.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace zov::cli {
+
+// Keeps argv; called at the start of main().
+void keepNativeArguments(int argc, char** argv);
+
+// The bytes of the command-line argument that decodes to `argument`. Two
+// arguments can only decode alike when both hold bytes that are not UTF-8;
+// the first is taken. An argument not on the command line is encoded as Qt
+// encodes file names.
+QByteArray nativeArgument(const QString& argument);
+
+// The whole file named by a command-line argument; nullopt, with the
+// system's reason in *reason, when it cannot be opened or read.
+std::optional<QByteArray> readArgumentFile(const QString& argument, QString* reason = nullptr);
+
+}  // namespace zov::cli
