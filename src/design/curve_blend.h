@@ -6,18 +6,22 @@
 
 namespace zov {
 
-// Blends the upper curve `b` and the lower curve `a` into target.Points:
-// row r of a point = (1 - t) * b + t * a, so t = 0 gives b and t = 1 gives a
-// (t outside 0..1 extrapolates). The curves are paired at equal anode
-// voltage, not by point index: for every point of b whose anode voltage lies
-// within a's range, a's seven rows are interpolated linearly between a's last
-// point at or below that voltage and its first point above it. (Index pairing
-// would shift every blend with the first series of a file by one point, since
-// only the later series carry the reader's extra zero point, and it is wrong
-// for curves sampled at different voltages.) Points of b outside a's range are
-// left out. Returns false, leaving target.Points unchanged, when no point of b
-// lies within a's range.
-bool BlendSeries(CurveTrace& target, const Series& b, const Series& a, float t);
+// Blends the upper curve `b` and the lower curve `a` into target.Points: the
+// piecewise-linear function (1 - t) * b(u) + t * a(u), so t = 0 gives b and
+// t = 1 gives a (t outside 0..1 extrapolates). b and a are read by the rule of
+// readCurve (curve_reading.h), the one the tube parameters use, so a curve
+// blended at the operating grid voltage passes through the operating point.
+//
+// The blend covers the anode voltages where both curves are defined,
+// extensions included. Its points lie at every sample voltage of either curve
+// within that range (a vertical step of either curve gives two points at that
+// voltage: the value from below, then the value at it), at the voltages where
+// an extension reaches 0 A, and at the end of the range; all seven rows are
+// blended alike. A blended current below 0 (extrapolation below the lowest
+// curve) is 0, with the blend's own zero crossings as points too. Computed in
+// double precision, stored as 32-bit values. Returns false, leaving
+// target.Points unchanged, when the two curves have no common range.
+bool BlendSeries(CurveTrace& target, const Series& b, const Series& a, double t);
 
 // The curve of `set` at grid voltages (trace.Vg1, trace.Vg2), written to
 // trace.Points. The upper curve is the first grid-1 column (ascending) at or

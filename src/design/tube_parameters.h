@@ -39,20 +39,25 @@ struct TubeParameterResult {
 // to the other one.
 //
 // The curves considered are the sweep table's columns whose series has the
-// fixed-axis voltage, in ascending order of the swept voltage. A curve's
-// current at ua is the linear interpolation between its last point at or below
-// ua and its first point above it, defined only within the curve's anode
-// voltage range. The lower curve L is the highest curve whose current at ua is
-// below ia; the upper curve H is the next curve above L. A tracer's current or
-// power limit cuts curves short, so when H ends before ua its current there is
-// extrapolated from its last two points. rL and rH are the slopes dUa/dIa of
-// the segments used; rp is their mean.
+// fixed-axis voltage, in ascending order of the swept voltage; each is read at
+// ua by readCurve (curve_reading.h): interpolated inside its range, continued
+// along its last segment for at most 10 % of its span past its last point,
+// undefined elsewhere. The lower curve L is the highest curve whose current at
+// ua is defined and below ia; the upper curve H is the next curve above L, and
+// its current at ua must be defined (interpolated or extended), else nothing
+// is found. Then IL < ia <= IH holds (a defined H below ia would have been
+// taken as L), so vg0 always lies between L's and H's grid voltages, and a
+// point far outside the family (above the curves' reach, past their ends) is
+// not found rather than extrapolated without limit. rL and rH are the slopes
+// dUa/dIa of the segments used (the extension's segment when extended); rp is
+// their mean.
 //
 // gm and vg0 use the grid-voltage difference of L and H themselves, not the
 // family's first spacing. No L (point below the lowest curve or beyond the
-// curves' ends), no H (point above the highest curve) or equal currents of L
-// and H: nothing is found. A slope that cannot be formed (a segment with no
-// change of current) leaves rp and mu absent while gm and vg0 stand.
+// curves' reach), no H (point above the highest curve, or H undefined at ua)
+// or equal currents of L and H: nothing is found. A slope that cannot be
+// formed (a segment with no change of current) leaves rp and mu absent while
+// gm and vg0 stand.
 TubeParameterResult TubeParameters(const CurveSet& set, const SeriesSelection& selection,
                                    CurveTrace& trace, float iaA, float ua);
 

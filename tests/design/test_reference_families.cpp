@@ -1,50 +1,13 @@
 // The engine on measured and digitized families against published values.
 #include "design/stage_analysis.h"
-#include "plot/scales.h"
-#include "files/tdf_file.h"
-#include "core/text.h"
+#include "reference_families.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace zov {
 namespace {
 
-const std::string kBrennwald = "raw/mbrennwa__curvetracedata/";
-
-// A reference family in slot 0 through the TDF reader; false when missing.
-// .dat (mbrennwa): Ua column 3, Ia 4, Vg1 6, grid 2 as 0, points cut short by
-// the limiter (column 5) dropped. .csv (digitized GE 6L6GC): a header of grid-1
-// voltages, then Ua and one current per grid; grid 2 at 400 V.
-bool loadReference(Workspace& ws, const std::string& relativePath, const char* vdiv, const char* madiv)
-{
-    std::ifstream in(std::string(ZOV_REFERENCE_DATA) + "/" + relativePath, std::ios::binary);
-    const bool csv = relativePath.ends_with(".csv");
-    std::vector<std::vector<std::string>> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::replace(line.begin(), line.end(), ',', ' ');  // the digitized file has no empty cells
-        std::istringstream fields(line);
-        rows.emplace_back(std::istream_iterator<std::string>(fields), std::istream_iterator<std::string>());
-    }
-    std::string tdf;
-    for (std::size_t col = 1; csv && !rows.empty() && col < rows[0].size(); ++col)
-        for (std::size_t r = 1; r < rows.size(); ++r)
-            if (rows[r].size() > col)
-                tdf += rows[r][0] + " " + rows[r][col] + " " + rows[0][col] + " 0 400\r\n";
-    for (const auto& f : rows)
-        if (!csv && f.size() >= 6 && f[0][0] != '%' && numericValue(f[4]) == 0.0)
-            tdf += f[2] + " " + f[3] + " " + f[5] + " 0 0\r\n";
-    if (tdf.empty() || !readCurveSetFromMemory(ws.CurveSets[0], tdf))
-        return false;
-    ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
-    ws.ModeName = QStringLiteral("Cook");
-    updateScales(ws, vdiv, madiv);
-    return true;
-}
+using namespace test;
 
 // Brennwald publishes derivatives at the point; the method takes a secant
 // between the bracketing curves (10 V apart on the 300B, 5 V on the EL34) and
@@ -60,12 +23,12 @@ TEST(ReferenceFamilies, MeasuredTriodesAgainstPublishedParameters)
         std::string file;
         float ua, iaMa;
         double vg0, gm, rp, mu, rpTolerance;
-    } cases[] = {{"300B/data/300B_Svetlana_5.dat", 300.0F, 100.0F, -53.69, 6.265, 0.644, 4.03, 0.15},
-                 {"300B/data/300B_TJMesh_1.dat", 300.0F, 100.0F, -53.94, 6.057, 0.651, 3.95, 0.15},
-                 {"EL34/data/EL34_1.dat", 350.0F, 40.0F, -31.03, 5.65, 2.22, 12.5, 0.25}};
+    } cases[] = {{k300B, 300.0F, 100.0F, -53.69, 6.265, 0.644, 4.03, 0.15},
+                 {k300BMesh, 300.0F, 100.0F, -53.94, 6.057, 0.651, 3.95, 0.15},
+                 {kEL34, 350.0F, 40.0F, -31.03, 5.65, 2.22, 12.5, 0.25}};
     for (const auto& p : cases) {
         Workspace ws;
-        if (!loadReference(ws, kBrennwald + p.file, "20", "1"))
+        if (!loadReference(ws, p.file, "20", "1"))
             GTEST_SKIP() << "reference family not available: " << p.file;
         SCOPED_TRACE(p.file);
         CurveTrace trace;
@@ -85,8 +48,6 @@ TEST(ReferenceFamilies, MeasuredTriodesAgainstPublishedParameters)
 // (-3.5 %, the method's own difference, not bent here).
 TEST(ReferenceFamilies, WorkedExamples)
 {
-    const std::string k300B = kBrennwald + "300B/data/300B_Svetlana_5.dat";
-    const std::string k6L6 = "raw/jilott__valvestudio/projects/beamPentodePushPullBiasing/GE - 6L6GC - 400V Screen Voltage.csv";
     const auto se = Topology::SingleEnded;
     const struct {
         std::string file;

@@ -92,9 +92,10 @@ StageDesign clickAt(Workspace& ws, float ua, float iaMa, Topology t, float loadK
 TEST(StageAnalysis, MatchesTheClosedForm)
 {
     const auto se = Topology::SingleEnded, pp = Topology::PushPull;
-    // Where the model curve I = (U + 20 vg + 220) / 20 meets U = u0 - r (I - i0) (V, mA, kOhm).
+    // Where the model curve I = max(0, (U + 20 vg + 220) / 20) meets
+    // U = u0 - r (I - i0) (V, mA, kOhm): below cut-off the curve lies on 0 A.
     const auto modelCrossing = [](double u0, double i0, double r, double vg) {
-        const double i = (u0 + r * i0 + 20.0 * vg + 220.0) / (20.0 + r);
+        const double i = std::max(0.0, (u0 + r * i0 + 20.0 * vg + 220.0) / (20.0 + r));
         return std::pair{u0 - r * (i - i0), i};
     };
     const struct {

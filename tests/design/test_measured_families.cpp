@@ -1,0 +1,171 @@
+// The design engine on families that are not straight lines: the program's
+// own captures from the virtual module (curved, quantized to the converter's
+// counts, with noise, flattened at full scale) and the measured and digitized
+// reference families (irregularly sampled, vertical steps, curves cut short by
+// the tracers' current and power limits).
+#include "design/curve_reading.h"
+#include "design/stage_analysis.h"
+#include "measure/module_protocol.h"
+#include "measure/sweep_plan.h"
+#include "reference_families.h"
+#include "sim/virtual_module.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <random>
+#include <sstream>
+
+namespace zov {
+namespace {
+
+using namespace test;
+
+// A capture of the virtual module, as the capture sweep makes it: for each
+// grid-1 step the module's voltage and current blocks, through the protocol's
+// encoding and decoding, appended to the curve text as 64 data lines.
+std::string virtualCapture(const char* tube, int rangeDivisor, float fromV, float toV, float pitchV,
+                           std::optional<quint32> noiseSeed)
+{
+    VirtualModuleOptions options;
+    options.tube = QString::fromLatin1(tube);
+    options.noiseSeed = noiseSeed;
+    VirtualModule module(options);
+    if (!module.start())
+        return {};
+    std::string text;
+    for (float g = fromV; g <= toV + 1e-3F; g += pitchV) {
+        const auto ua = protocol::decodeVoltageBlock(protocol::encodeBlock(module.voltageCounts()));
+        const auto ia = protocol::decodeCurrentBlock(
+            protocol::encodeBlock(module.currentCounts(rangeDivisor, gridCodeFor(g))), rangeDivisor);
+        if (!ua.ok || !ia.ok)
+            return {};
+        appendCurveLines(text, ua.values.data(), ia.values.data(), protocol::kSamples, g, "250");
+    }
+    return text;
+}
+
+struct Family {
+    std::string name;
+    std::string tdf;
+};
+
+// The captures: 12AX7 on the 32 mA range, 300B and the EL34 pentode on the
+// 256 mA range (the 300B's upper curves flatten at the converter's full
+// scale), each with noise on the counts.
+std::vector<Family> captures()
+{
+    return {{"12AX7 capture", virtualCapture("12AX7", protocol::kRangeDivisor32mA, 0.0F, 4.0F, 0.5F, 7U)},
+            {"300B capture", virtualCapture("300B", protocol::kRangeDivisor256mA, 0.0F, 30.0F, 5.0F, 11U)},
+            {"EL34 capture", virtualCapture("EL34", protocol::kRangeDivisor256mA, 0.0F, 20.0F, 2.0F, 13U)}};
+}
+
+// Every family a property must hold on: the captures and the reference
+// families that are present.
+std::vector<Family> allFamilies()
+{
+    std::vector<Family> out = captures();
+    for (const std::string& path : allReferenceFamilies()) {
+        std::string tdf = referenceTdf(path);
+        if (!tdf.empty())
+            out.push_back({path.substr(path.rfind('/') + 1), std::move(tdf)});
+    }
+    return out;
+}
+
+// A family in slot 0, every curve selected, at scales that show all of it.
+bool loadFamily(Workspace& ws, const Family& f)
+{
+    CurveSet& set = ws.CurveSets[0];
+    if (f.tdf.empty() || !readCurveSetFromMemory(set, f.tdf))
+        return false;
+    ws.SeriesSelections[0] = defaultSelection(set);
+    ws.ModeName = QStringLiteral("Cook");
+    updateScales(ws, formatRoundTrip(set.UaMax * 1.1F / 8.0F), formatRoundTrip(set.IaMax * 1100.0F / 8.0F));
+    return true;
+}
+
+double currentAtMa(const std::vector<PointColumn>& points, double ua)
+{
+    const CurveReading r = readCurve(points, ua);
+    return r.defined ? 1000.0 * r.iaA(points) : std::nan("");
+}
+
+bool noNegativeCurrent(const std::vector<PointColumn>& points)
+{
+    return std::all_of(points.begin(), points.end(), [](const PointColumn& p) { return p[kRowIa] >= 0.0F; });
+}
+
+// How often a property failed on one family, with the first case.
+struct Violations {
+    explicit Violations(const char* p) : property(p) {}
+    const char* property;
+    int count = 0;
+    std::string first;
+    void check(bool holds, const std::string& where)
+    {
+        if (!holds && count++ == 0)
+            first = where;
+    }
+};
+
+// For every operating point where parameters are found: Vg0 lies between the
+// grid voltages of L and H; the operating curve exists and carries ia at ua
+// (to float rounding); with no input swing both ends of the swing are the
+// operating point; no current anywhere in the design is negative. Operating
+// points, loads and topologies are drawn at random over the whole plot.
+TEST(MeasuredFamilies, PropertiesAtEveryOperatingPoint)
+{
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (const Family& family : allFamilies()) {
+        SCOPED_TRACE(family.name);
+        Workspace ws;
+        ASSERT_TRUE(loadFamily(ws, family));
+        const CurveSet& set = ws.CurveSets[0];
+        const double typicalKOhm = set.UaMax / (1000.0 * set.IaMax);
+        Violations between{"Vg0 between the grid voltages of L and H"};
+        Violations through{"the operating curve passes through the operating point"};
+        Violations still{"with Vin = 0, U1 = U2 = Ua0"};
+        Violations positive{"no negative current"};
+        int found = 0;
+        for (int trial = 0; trial < 400; ++trial) {
+            const float x = float(kPlotMarginLow + unit(rng) * (kPlotMarginHigh - kPlotMarginLow));
+            const float y = float(kPlotMarginLow + unit(rng) * (kPlotMarginHigh - kPlotMarginLow));
+            const float load = float(typicalKOhm * (0.2 + 2.0 * unit(rng)));
+            const Topology topology = trial % 3 == 0 ? Topology::PushPull : Topology::SingleEnded;
+            const StageDesign d = applyOperatingPoint(ws, x, y, {topology, load, 0.0F});
+            if (!d.parameters || !d.parameters->found)
+                continue;
+            ++found;
+            const double ua = ws.OperatingUa;
+            const double ia = ws.OperatingIa;
+            const std::string where = (std::ostringstream() << ua << " V " << ia << " mA " << load << " kOhm").str();
+            const TubeParameterResult& p = *d.parameters;
+            const float gL = set.Vg1Table[std::size_t(p.lowerColumn)].voltage;
+            const float gH = set.Vg1Table[std::size_t(p.upperColumn)].voltage;
+            between.check(gL <= p.vg0 && p.vg0 <= gH && p.lowerIaMa < ia, where);
+            through.check(d.opCurveBuilt && std::abs(currentAtMa(ws.OpCurve.Points, ua) - ia) <= 1e-4 * ia, where);
+            const StageAnalysis& a0 = d.analysis;
+            still.check(a0.results && std::abs(a0.up.ua - ua) <= 1e-4 * ua && std::abs(a0.down.ua - ua) <= 1e-4 * ua,
+                        where);
+            positive.check(noNegativeCurrent(ws.OpCurve.Points), where);
+            // The family's own swing (twice its grid step).
+            if (!d.opCurveBuilt)
+                continue;
+            const StageAnalysis a = recomputeAtPivot(ws, {topology, load, defaultInputSwing(set)}).analysis;
+            positive.check((!a.up.built || noNegativeCurrent(ws.UpCurve.Points)) &&
+                               (!a.down.built || noNegativeCurrent(ws.DownCurve.Points)) &&
+                               (!a.up.found || a.up.iaMa >= 0.0F) && (!a.down.found || a.down.iaMa >= 0.0F),
+                           where + " with the swing");
+        }
+        EXPECT_GT(found, 20);
+        for (const Violations* v : {&between, &through, &still, &positive})
+            EXPECT_EQ(v->count, 0) << v->property << " fails at " << v->count << " of " << found
+                                   << " operating points, first at " << v->first;
+    }
+}
+
+}  // namespace
+}  // namespace zov
