@@ -94,6 +94,7 @@ void BM_CaptureScene(benchmark::State& state)
     QImage plot(kWidth, kHeight, QImage::Format_RGB32);
     QImage screen(kWidth, kHeight, QImage::Format_RGB32);
     PainterSurface surface(&plot);
+    surface.setPixelFastPath(state.range(0) != 0);
     Workspace ws;
     ws.CurveText = familyText(1.0);
     ws.BackgroundText = familyText(0.8);
@@ -108,13 +109,14 @@ void BM_CaptureScene(benchmark::State& state)
         benchmark::DoNotOptimize(screen.constBits());
     }
 }
-BENCHMARK(BM_CaptureScene)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CaptureScene)->ArgName("fastPath")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_CookScene(benchmark::State& state)
 {
     QImage plot(kWidth, kHeight, QImage::Format_RGB32);
     QImage screen(kWidth, kHeight, QImage::Format_RGB32);
     PainterSurface surface(&plot);
+    surface.setPixelFastPath(state.range(0) != 0);
     Workspace ws;
     ws.ModeName = QStringLiteral("Cook");
     std::string allGrids;
@@ -140,7 +142,7 @@ void BM_CookScene(benchmark::State& state)
         benchmark::DoNotOptimize(screen.constBits());
     }
 }
-BENCHMARK(BM_CookScene)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CookScene)->ArgName("fastPath")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,5 +1,8 @@
 #include "render/painter_surface.h"
 
+#include "render/qt_colour.h"
+#include "render/segment_clip.h"
+
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPolygonF>
@@ -16,11 +19,6 @@ namespace {
 // any device, and small enough that the paint engine's integer arithmetic is
 // safe. Curves that leave the plot by a few divisions stay far inside it.
 constexpr double kPixelLimit = 1.0e6;
-
-QColor toQColor(Colour c)
-{
-    return QColor(redOf(c), greenOf(c), blueOf(c));
-}
 
 Qt::PenStyle toPenStyle(int style)
 {
@@ -42,36 +40,10 @@ QPainter::CompositionMode toCompositionMode(int mode)
                                 : QPainter::CompositionMode_SourceOver;
 }
 
-// Liang-Barsky clipping of a segment to the square |x|, |y| <= kPixelLimit.
+// A segment cut to the square |x|, |y| <= kPixelLimit.
 bool clipToLimit(double& x1, double& y1, double& x2, double& y2)
 {
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 + kPixelLimit, kPixelLimit - x1, y1 + kPixelLimit, kPixelLimit - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    const double nx1 = x1 + t0 * dx;
-    const double ny1 = y1 + t0 * dy;
-    x2 = x1 + t1 * dx;
-    y2 = y1 + t1 * dy;
-    x1 = nx1;
-    y1 = ny1;
-    return true;
+    return clipSegment(x1, y1, x2, y2, ClipBox{-kPixelLimit, -kPixelLimit, kPixelLimit, kPixelLimit});
 }
 
 bool inLimit(double v)
@@ -93,53 +65,6 @@ int roundToPixel(double v)
     return static_cast<int>(r);
 }
 
-// The state of one segment walk (PainterSurface::rasterSegment).
-struct SegmentWalk {
-    uchar* bits = nullptr;
-    qint64 offset = 0;  // byte offset of the current pixel; may lie outside while clipped
-    qint64 count = 0;   // steps along the major axis
-    qsizetype majorStride = 0;
-    qsizetype minorStride = 0;
-    qint64 twoN = 0;
-    qint64 increment = 0;
-    qint64 remainder = 0;
-    qint64 minor = 0;
-    qint64 minorLo = 0;
-    qint64 minorHi = 0;
-    qint64 across0 = 0;
-    quint32 colour = 0;  // 0x00RRGGBB
-};
-
-// The pixel loop, specialised so the common case (a copy-mode segment wholly
-// inside the clip) carries no test per pixel.
-template <int Thickness, bool Xor, bool Checked>
-void walkSegment(SegmentWalk w)
-{
-    const quint32 opaque = 0xFF000000U | w.colour;
-    for (qint64 i = 0; i < w.count; ++i) {
-        for (int k = 0; k < Thickness; ++k) {
-            const qint64 across = w.across0 + k;
-            if (Checked && (w.minor + across < w.minorLo || w.minor + across > w.minorHi))
-                continue;
-            auto* p = reinterpret_cast<quint32*>(w.bits + w.offset + across * w.minorStride);
-            // XOR keeps the alpha byte, as the paint engine's raster
-            // operation does.
-            *p = Xor ? (*p ^ w.colour) : opaque;
-        }
-        w.offset += w.majorStride;
-        w.remainder += w.increment;
-        if (w.remainder >= w.twoN) {
-            w.remainder -= w.twoN;
-            ++w.minor;
-            w.offset += w.minorStride;
-        } else if (w.remainder < 0) {
-            w.remainder += w.twoN;
-            --w.minor;
-            w.offset -= w.minorStride;
-        }
-    }
-}
-
 // The parts of a polyline inside a rectangle (pixel centres from left to
 // right, top to bottom), as separate runs.
 std::vector<QPolygonF> clippedRuns(const QPolygon& figure, const QRect& rect)
@@ -155,34 +80,16 @@ std::vector<QPolygonF> clippedRuns(const QPolygon& figure, const QRect& rect)
         double y1 = figure.at(i - 1).y();
         double x2 = figure.at(i).x();
         double y2 = figure.at(i).y();
-        // Liang-Barsky against the rectangle.
-        double t0 = 0.0;
-        double t1 = 1.0;
-        const double dx = x2 - x1;
-        const double dy = y2 - y1;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
-        bool visible = true;
-        for (int k = 0; k < 4 && visible; ++k) {
-            if (p[k] == 0.0) {
-                visible = q[k] >= 0.0;
-                continue;
-            }
-            const double t = q[k] / p[k];
-            if (p[k] < 0.0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-            visible = t0 <= t1;
-        }
-        if (!visible) {
+        const double x2Before = x2;
+        const double y2Before = y2;
+        if (!clipSegment(x1, y1, x2, y2, ClipBox{left, top, right, bottom})) {
             if (run.size() > 1)
                 runs.push_back(run);
             run.clear();
             continue;
         }
-        const QPointF a(x1 + t0 * dx, y1 + t0 * dy);
-        const QPointF b(x1 + t1 * dx, y1 + t1 * dy);
+        const QPointF a(x1, y1);
+        const QPointF b(x2, y2);
         if (run.isEmpty() || run.constLast() != a) {
             if (run.size() > 1)
                 runs.push_back(run);
@@ -190,7 +97,7 @@ std::vector<QPolygonF> clippedRuns(const QPolygon& figure, const QRect& rect)
             run << a;
         }
         run << b;
-        if (t1 < 1.0) {  // leaves the rectangle: the run ends here
+        if (x2 != x2Before || y2 != y2Before) {  // leaves the rectangle: the run ends here
             runs.push_back(run);
             run.clear();
         }
@@ -200,113 +107,7 @@ std::vector<QPolygonF> clippedRuns(const QPolygon& figure, const QRect& rect)
     return runs;
 }
 
-// Floor of a / b for b > 0.
-qint64 floorDiv(qint64 a, qint64 b)
-{
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
 }  // namespace
-
-void PainterSurface::RasterTarget::plot(int x, int y) const
-{
-    if (x < clip.left() || x > clip.right() || y < clip.top() || y > clip.bottom())
-        return;
-    auto* pixel = reinterpret_cast<quint32*>(bits + static_cast<qsizetype>(y) * bytesPerLine) + x;
-    // XOR keeps the alpha byte, as the paint engine's raster operation does.
-    if (xorMode)
-        *pixel ^= colour;
-    else
-        *pixel = 0xFF000000U | colour;
-}
-
-void PainterSurface::rasterSegment(const RasterTarget& t, QPoint a, QPoint b, bool skipFirst,
-                                   int thickness)
-{
-    // One pixel per step along the major axis; the minor coordinate is the
-    // exact line rounded (half up), kept as a quotient and remainder so each
-    // step costs an addition. Only steps whose major coordinate lies in the
-    // clip are walked, so far-away segments cost nothing.
-    const qint64 dx = qint64(b.x()) - a.x();
-    const qint64 dy = qint64(b.y()) - a.y();
-    const bool xMajor = std::abs(dx) >= std::abs(dy);
-    const qint64 dMajor = xMajor ? dx : dy;
-    const qint64 dMinor = xMajor ? dy : dx;
-    const qint64 n = std::abs(dMajor);
-    const qint64 majorStart = xMajor ? a.x() : a.y();
-    const qint64 minorStart = xMajor ? a.y() : a.x();
-    if (n == 0) {
-        if (!skipFirst)
-            t.plot(a.x(), a.y());
-        return;
-    }
-    thickness = std::clamp(thickness, 1, 3);
-    const qint64 step = dMajor > 0 ? 1 : -1;
-    const qint64 lo = xMajor ? t.clip.left() : t.clip.top();
-    const qint64 hi = xMajor ? t.clip.right() : t.clip.bottom();
-    qint64 first = skipFirst ? 1 : 0;
-    qint64 last = n;
-    if (step > 0) {
-        first = std::max(first, lo - majorStart);
-        last = std::min(last, hi - majorStart);
-    } else {
-        first = std::max(first, majorStart - hi);
-        last = std::min(last, majorStart - lo);
-    }
-    if (first > last)
-        return;
-    const qint64 twoN = 2 * n;
-    const qint64 increment = 2 * dMinor;  // |increment| <= twoN
-    const qint64 numerator = first * increment + n;
-    // Unclipped segments start at step 0 or 1, where the quotient is -1, 0 or
-    // 1: no division for the common case (curves are many short segments).
-    const qint64 quotient = first <= 1 ? (numerator >= twoN ? 1 : (numerator < 0 ? -1 : 0))
-                                       : floorDiv(numerator, twoN);
-    qint64 remainder = numerator - quotient * twoN;
-    const qint64 minorLo = xMajor ? t.clip.top() : t.clip.left();
-    const qint64 minorHi = xMajor ? t.clip.bottom() : t.clip.right();
-    // Pixel addressing: a step along the major axis moves by majorStride
-    // bytes, one along the minor axis by minorStride bytes.
-    const qsizetype pixel = sizeof(quint32);
-    const qsizetype majorStride = (xMajor ? pixel : t.bytesPerLine) * step;
-    const qsizetype minorStride = xMajor ? t.bytesPerLine : pixel;
-    const qint64 major0 = majorStart + step * first;
-    qint64 minor = minorStart + quotient;
-    // A byte offset, not a pointer: it may point outside the image while the
-    // line runs outside the clip, and is dereferenced only inside it.
-    qint64 offset = xMajor ? (minor * t.bytesPerLine + major0 * pixel) : (major0 * t.bytesPerLine + minor * pixel);
-    // Pens of 2 or 3 pixels (copy mode only) ink neighbours across the minor
-    // axis: one column of pixels per step of a flat segment, one row per step
-    // of a steep one, so a curve is as thick whichever way it runs.
-    const qint64 across0 = thickness > 1 ? -(thickness - 1) / 2 : 0;  // 2: 0, 1; 3: -1, 0, 1
-    SegmentWalk w;
-    w.bits = t.bits;
-    w.offset = offset;
-    w.count = last - first + 1;
-    w.majorStride = majorStride;
-    w.minorStride = minorStride;
-    w.twoN = twoN;
-    w.increment = increment;
-    w.remainder = remainder;
-    w.minor = minor;
-    w.minorLo = minorLo;
-    w.minorHi = minorHi;
-    w.across0 = across0;
-    w.colour = t.colour;
-    // The minor coordinate moves monotonically: when both ends of the walk
-    // (with the pen's neighbours) lie inside the clip, every pixel does.
-    const qint64 minorEnd = minorStart + (last == n ? dMinor : floorDiv(last * increment + n, twoN));
-    const bool inside = std::min(minor, minorEnd) + across0 >= minorLo
-                        && std::max(minor, minorEnd) + across0 + thickness - 1 <= minorHi;
-    if (t.xorMode)
-        walkSegment<1, true, true>(w);  // XOR figures are one pixel wide
-    else if (thickness == 1)
-        inside ? walkSegment<1, false, false>(w) : walkSegment<1, false, true>(w);
-    else if (thickness == 2)
-        inside ? walkSegment<2, false, false>(w) : walkSegment<2, false, true>(w);
-    else
-        inside ? walkSegment<3, false, false>(w) : walkSegment<3, false, true>(w);
-}
 
 PainterSurface::PainterSurface(QPaintDevice* device)
     : m_font(defaultPlotFont())
@@ -327,6 +128,9 @@ PainterSurface::~PainterSurface()
 void PainterSurface::setDevice(QPaintDevice* device, const QRect& target)
 {
     flush();
+    // Stamps are made at the old device's resolution; a printer or an image
+    // of another resolution needs its own.
+    m_stamps.clear();
     m_borrowed = nullptr;
     m_device = device;
     if (target.isEmpty() && device != nullptr)
@@ -340,7 +144,7 @@ void PainterSurface::setFont(const QFont& font)
     inkFigure();
     m_font = font;
     m_textCache.clear();
-    m_stampCache.clear();
+    m_stamps.clear();
 }
 
 QFont PainterSurface::defaultPlotFont()
@@ -348,6 +152,9 @@ QFont PainterSurface::defaultPlotFont()
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
+    // Aliased glyphs everywhere: the screen sets texts pixel by pixel from
+    // stamps of these glyphs, and XOR tags must come off without a trace.
+    font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 
@@ -440,7 +247,7 @@ bool PainterSurface::inkFigureDirectly()
     // pixel for thin lines, an outline with round joins for wide ones) costs
     // several times more. Everything else goes through QPainter, which writes
     // to the same memory at once, so the order of drawing is kept.
-    if (m_lineStyle != kLineSolid || m_penWidth > 3)
+    if (!m_fastPath || m_lineStyle != kLineSolid || m_penWidth > 3)
         return false;
     const bool xorMode = m_drawMode == kDrawModeXor;
     // Wide XOR figures must ink every pixel once: the paint engine's outline
@@ -462,7 +269,7 @@ bool PainterSurface::inkFigureDirectly()
     for (qsizetype i = 1; i < m_figure.size(); ++i) {
         // In a one-pixel figure the joint with the previous segment is that
         // segment's last pixel: inked once, so an XOR figure has no holes.
-        rasterSegment(target, m_figure.at(i - 1), m_figure.at(i), width == 1 && i > 1, width);
+        inkSegment(target, m_figure.at(i - 1), m_figure.at(i), width == 1 && i > 1, width);
     }
     return true;
 }
@@ -612,11 +419,11 @@ void PainterSurface::text(const std::string& text)
     // shows nothing on a clipped device; vector devices may not clip.
     if (text.empty() || at.x() >= m_target.right() || at.y() >= m_target.bottom())
         return;
-    if (QImage* image = rasterImage()) {
+    if (QImage* image = m_fastPath ? rasterImage() : nullptr) {
         // On a 32-bit image the text is set pixel by pixel from its stamp:
         // the tags of five families are a hundred and more texts per picture.
         RasterTarget target = rasterTarget(*image);
-        for (const QPoint& offset : textStamp(text))
+        for (const QPoint& offset : m_stamps.stamp(text, m_font, m_device))
             target.plot(at.x() + offset.x(), at.y() + offset.y());
         return;
     }
@@ -630,58 +437,6 @@ void PainterSurface::text(const std::string& text)
     p->drawStaticText(at, staticText(text));
     if (m_borrowed != nullptr)
         p->restore();
-}
-
-const std::vector<QPoint>& PainterSurface::textStamp(const std::string& text)
-{
-    // The inked pixels of a text drawn aliased in the plot's font, relative
-    // to its top-left corner; made once per text (labels repeat at every
-    // refresh) at the resolution of the device.
-    constexpr std::size_t kCacheLimit = 1024;
-    if (m_stampCache.size() > kCacheLimit)
-        m_stampCache.clear();
-    auto it = m_stampCache.find(text);
-    if (it != m_stampCache.end())
-        return it->second;
-    constexpr int kMargin = 4;  // room for glyphs that reach left of the pen
-    const QFontMetrics metrics(m_font, m_device);
-    const QString qtext = QString::fromStdString(text);
-    QImage stamp(metrics.horizontalAdvance(qtext) + 3 * kMargin, metrics.height() + 2 * kMargin,
-                 QImage::Format_ARGB32_Premultiplied);
-    if (m_device != nullptr && m_device->devType() == QInternal::Image) {
-        const auto* image = static_cast<const QImage*>(m_device);
-        stamp.setDotsPerMeterX(image->dotsPerMeterX());
-        stamp.setDotsPerMeterY(image->dotsPerMeterY());
-    }
-    stamp.fill(Qt::transparent);
-    {
-        QPainter p(&stamp);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
-        p.setFont(m_font);
-        p.setPen(Qt::black);
-        p.drawStaticText(QPoint(kMargin, kMargin), staticText(text));
-    }
-    std::vector<QPoint> pixels;
-    for (int y = 0; y < stamp.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(stamp.constScanLine(y));
-        for (int x = 0; x < stamp.width(); ++x) {
-            if (qAlpha(line[x]) >= 128)
-                pixels.emplace_back(x - kMargin, y - kMargin);
-        }
-    }
-    return m_stampCache.emplace(text, std::move(pixels)).first->second;
-}
-
-PainterSurface::RasterTarget PainterSurface::rasterTarget(QImage& image) const
-{
-    RasterTarget target;
-    target.bits = image.bits();
-    target.bytesPerLine = image.bytesPerLine();
-    target.clip = m_target.intersected(image.rect());
-    target.colour = static_cast<quint32>(qRgb(redOf(m_colour), greenOf(m_colour), blueOf(m_colour)))
-                    & 0x00FFFFFFU;
-    target.xorMode = m_drawMode == kDrawModeXor;
-    return target;
 }
 
 const QStaticText& PainterSurface::staticText(const std::string& text)
@@ -744,6 +499,18 @@ void PainterSurface::setPenWidth(int width)
     if (width != m_penWidth)
         inkFigure();
     Surface::setPenWidth(width);
+}
+
+RasterTarget PainterSurface::rasterTarget(QImage& image) const
+{
+    RasterTarget target;
+    target.bits = image.bits();
+    target.bytesPerLine = image.bytesPerLine();
+    target.clip = m_target.intersected(image.rect());
+    target.colour = static_cast<quint32>(qRgb(redOf(m_colour), greenOf(m_colour), blueOf(m_colour)))
+                    & 0x00FFFFFFU;
+    target.xorMode = m_drawMode == kDrawModeXor;
+    return target;
 }
 
 }  // namespace zov

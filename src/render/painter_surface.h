@@ -28,6 +28,7 @@
 //     surface.flush(); widget->update();
 // After the image is reallocated (window resize) call setDevice(&image) again.
 
+#include "render/raster_ink.h"
 #include "render/surface.h"
 
 #include <QFont>
@@ -70,6 +71,10 @@ public:
 
     QRect targetRect() const { return m_target; }
 
+    // Whether solid thin lines and texts on a 32-bit image are set pixel by
+    // pixel (on, the default) or all drawing goes through QPainter (off).
+    void setPixelFastPath(bool on) { m_fastPath = on; }
+
     // The plot's font: a small sans font (8 pt DejaVu Sans by default).
     void setFont(const QFont& font);
     QFont font() const { return m_font; }
@@ -100,21 +105,11 @@ private:
     QImage* rasterImage() const;  // the device, when pixels can be set directly
     bool inkFigureDirectly();
 
-    struct RasterTarget {
-        uchar* bits = nullptr;
-        qsizetype bytesPerLine = 0;
-        QRect clip;
-        quint32 colour = 0;  // 0x00RRGGBB
-        bool xorMode = false;
-        void plot(int x, int y) const;
-    };
     RasterTarget rasterTarget(QImage& image) const;
-    static void rasterSegment(const RasterTarget& t, QPoint a, QPoint b, bool skipFirst,
-                              int thickness);
     void endOwnedPainter();
     const QStaticText& staticText(const std::string& text);
-    const std::vector<QPoint>& textStamp(const std::string& text);
 
+    bool m_fastPath = true;
     QPaintDevice* m_device = nullptr;
     QPainter* m_borrowed = nullptr;
     std::unique_ptr<QPainter> m_owned;
@@ -124,7 +119,7 @@ private:
     double m_figureEndX = 0.0;  // plot position of the figure's last vertex
     double m_figureEndY = 0.0;
     std::unordered_map<std::string, QStaticText> m_textCache;
-    std::unordered_map<std::string, std::vector<QPoint>> m_stampCache;
+    TextStamps m_stamps;
 };
 
 }  // namespace zov

@@ -1,5 +1,7 @@
 #include "render/scene_export.h"
 
+#include "render/qt_colour.h"
+
 #include "plot/collecting_label_sink.h"
 #include "render/display_messages.h"
 #include "render/painter_surface.h"
@@ -24,11 +26,6 @@ namespace {
 // PDF and SVG are laid out at screen resolution, so one device unit is one
 // pixel of the PNG of the same size and pen widths look alike.
 constexpr int kVectorDpi = 96;
-
-QColor toQColor(Colour c)
-{
-    return QColor(redOf(c), greenOf(c), blueOf(c));
-}
 
 void paintMarginLabels(QPainter& painter, const QRect& plotRect,
                        const std::vector<AxisLabelPlacement>& placements)
