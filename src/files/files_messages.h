@@ -17,6 +17,14 @@ inline const QString kTdfPattern = QStringLiteral("*.tdf");
 inline const QString kAllFilesFilter = QStringLiteral("Tous fichiers (*.*)");
 inline const QString kTypedFilesPrefix = QStringLiteral("Fichiers ");
 
+// Further entries of the dialog that opens a family of any shape (the Cook
+// import): every curve file, then one entry per shape of other programs.
+inline const QString kCurveFilesFilter = QStringLiteral("Curve files (*.tdf *.utd *.csv *.txt *.dat)");
+inline const QString kLongTableFilter = QStringLiteral("Point tables (*.utd *.txt)");
+inline const QString kWideTableFilter = QStringLiteral("Wide tables (*.csv *.txt)");
+inline const QString kColumnFileFilter = QStringLiteral("Commented column files (*.dat *.txt)");
+inline const QString kDigitizedFilter = QStringLiteral("Digitized curves (*.csv *.txt)");
+
 // A save or append that failed after the user chose a file (the window shows
 // it in a message box): "Cannot write <path>: <reason>".
 inline QString writeFailed(const QString& path, const QString& reason)
