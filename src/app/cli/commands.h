@@ -14,6 +14,7 @@ int runCapture(const QStringList& args);
 int runInspect(const QStringList& args);
 int runRender(const QStringList& args);
 int runDesign(const QStringList& args);
+int runImport(const QStringList& args);
 
 // Writes a usage message for `command` (or the general one) to standard error
 // and returns 2.

@@ -28,6 +28,9 @@ const char kUsage[] =
     "  design FILE.tdf --ua V --ia MA --load KOHM [--vin VPP] [--pp] [--vdiv V]\n"
     "         [--madiv MA] [--vg1-list LIST] [--vg2-list LIST]\n"
     "      design a stage at an operating point and print the results as JSON\n"
+    "  import IN [IN ...] --out OUT.tdf [--format auto|tdf|long|wide|columns|digitized]\n"
+    "         [--vg1 V[,V...]] [--vg2 V] [--columns NAMES]\n"
+    "      convert curve files of other tracers and digitizers to one TDF family\n"
     "\n"
     "  --help      this text\n"
     "  --version   the program version\n";
@@ -86,5 +89,7 @@ int main(int argc, char* argv[])
         return zov::cli::runRender(args);
     if (command == QLatin1String("design"))
         return zov::cli::runDesign(args);
+    if (command == QLatin1String("import"))
+        return zov::cli::runImport(args);
     return zov::cli::usageError(QStringLiteral("unknown command '%1'").arg(command));
 }
