@@ -5,11 +5,9 @@
 // 1 when the output cannot be written, 2 for a usage error or an input that
 // cannot be read or recognised (then nothing is written).
 
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "files/curve_import.h"
-#include "files/curve_table_text.h"
-
-#include <QCommandLineParser>
 
 #include <cstdio>
 
@@ -17,75 +15,66 @@ namespace zov::cli {
 
 namespace {
 
-bool parseVoltage(const QString& text, float& value)
-{
-    double v = 0;
-    const std::string s = text.trimmed().toStdString();
-    if (!table::parseNumber(s, v))
-        return false;
-    value = static_cast<float>(v);
-    return true;
-}
+const char kImportUsage[] =
+    "Usage: zov-cli import IN [IN ...] --out OUT.tdf [--format auto|tdf|long|wide|columns|digitized]\n"
+    "                      [--vg1 V[,V...]] [--vg2 V] [--columns NAMES]\n"
+    "\n"
+    "Reads curve files of other tracers and digitizers (the shape is found from\n"
+    "the content unless --format names it) and writes them as one TDF family.\n"
+    "  --out FILE      the TDF file to write (replaced atomically)\n"
+    "  --format NAME   auto (default), tdf, long, wide, columns or digitized\n"
+    "  --vg1 LIST      grid-1 voltages of curves the file names none for, in order\n"
+    "                  (digitized curves; a column file without a grid column)\n"
+    "  --vg2 V         grid-2 voltage of every curve\n"
+    "  --columns NAMES the header of a table that has none, e.g. \"Ua Vg Ia(mA)\"\n"
+    "Exit 0 when written, 1 when the output cannot be written, 2 for a usage\n"
+    "error or an input that cannot be read or recognised (nothing is written).\n";
 
 }  // namespace
 
 int runImport(const QStringList& args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("the TDF file to write"),
-                                       QStringLiteral("OUT.tdf"));
-    const QCommandLineOption formatOption(QStringLiteral("format"),
-                                          QStringLiteral("auto, tdf, long, wide, columns or digitized"),
-                                          QStringLiteral("NAME"), QStringLiteral("auto"));
-    const QCommandLineOption vg1Option(QStringLiteral("vg1"),
-                                       QStringLiteral("grid-1 voltages of curves the file names none for, in order"),
-                                       QStringLiteral("V[,V...]"));
-    const QCommandLineOption vg2Option(QStringLiteral("vg2"), QStringLiteral("grid-2 voltage of every curve"),
-                                       QStringLiteral("V"));
-    const QCommandLineOption columnsOption(QStringLiteral("columns"),
-                                           QStringLiteral("the header of a table that has none, e.g. \"Ua Vg Ia(mA)\""),
-                                           QStringLiteral("NAMES"));
-    parser.addOptions({outOption, formatOption, vg1Option, vg2Option, columnsOption});
-    parser.addPositionalArgument(QStringLiteral("IN"), QStringLiteral("curve files to read"),
-                                 QStringLiteral("IN [IN ...]"));
+    CommandOptions options("import", kImportUsage);
+    options.value("out", "OUT.tdf").value("format", "NAME").value("vg1", "LIST").value("vg2", "V");
+    options.value("columns", "NAMES");
+    if (const auto exit = options.parse(args))
+        return *exit;
 
-    if (!parser.parse(QStringList{QStringLiteral("import")} + args))
-        return usageError(QStringLiteral("import: ") + parser.errorText());
-    const QStringList inputs = parser.positionalArguments();
+    const QStringList inputs = options.positionals();
     if (inputs.isEmpty())
-        return usageError(QStringLiteral("import: no input file"));
-    const QString out = parser.value(outOption);
+        return options.fail("no input file");
+    const QString out = options.text("out");
     if (out.isEmpty())
-        return usageError(QStringLiteral("import: --out OUT.tdf is required"));
+        return options.fail("--out OUT.tdf is required");
 
-    ImportOptions options;
-    const std::optional<CurveFormat> format = curveFormatFromName(parser.value(formatOption));
-    if (!format)
-        return usageError(QStringLiteral("import: unknown format '%1'").arg(parser.value(formatOption)));
-    options.format = *format;
-    if (parser.isSet(vg1Option)) {
-        for (const QString& part : parser.value(vg1Option).split(QLatin1Char(','))) {
-            float v = 0;
-            if (!parseVoltage(part, v))
-                return usageError(QStringLiteral("import: --vg1 '%1' is not a list of voltages")
-                                      .arg(parser.value(vg1Option)));
-            options.vg1.push_back(v);
+    ImportOptions import;
+    if (options.isSet("format")) {
+        const std::optional<CurveFormat> format = curveFormatFromName(options.text("format"));
+        if (!format)
+            return options.fail(QStringLiteral("unknown format '%1'").arg(options.text("format")));
+        import.format = *format;
+    }
+    if (options.isSet("vg1")) {
+        for (const QString& part : options.text("vg1").split(QLatin1Char(','))) {
+            const std::optional<double> v = wholeNumber(part);
+            if (!v)
+                return options.fail(QStringLiteral("--vg1 needs a list of voltages, not '%1'").arg(options.text("vg1")));
+            import.vg1.push_back(static_cast<float>(*v));
         }
     }
-    if (parser.isSet(vg2Option)) {
-        float v = 0;
-        if (!parseVoltage(parser.value(vg2Option), v))
-            return usageError(QStringLiteral("import: --vg2 '%1' is not a voltage").arg(parser.value(vg2Option)));
-        options.vg2 = v;
+    if (options.isSet("vg2")) {
+        const std::optional<double> v = options.number("vg2");
+        if (!v)
+            return options.fail(QStringLiteral("--vg2 needs a number, not '%1'").arg(options.text("vg2")));
+        import.vg2 = static_cast<float>(*v);
     }
-    options.columns = parser.value(columnsOption).toStdString();
+    import.columns = options.text("columns").toStdString();
 
     std::vector<ImportedFamily> families;
     for (const QString& in : inputs) {
-        ImportResult r = importCurveFile(in, options);
+        ImportResult r = importCurveFile(in, import);
         if (!r.ok) {
-            std::fprintf(stderr, "zov-cli: import: %s: %s\n", qPrintable(in), qPrintable(r.error));
+            std::fprintf(stderr, "zov-cli import: %s: %s\n", qPrintable(in), qPrintable(r.error));
             return 2;
         }
         std::fprintf(stderr, "%s: %s\n", qPrintable(in), qPrintable(familySummary(r.family)));
@@ -93,7 +82,7 @@ int runImport(const QStringList& args)
     }
     const FileResult written = writeFamiliesTdf(out, families);
     if (!written.ok) {
-        std::fprintf(stderr, "zov-cli: import: cannot write %s: %s\n", qPrintable(out), qPrintable(written.error));
+        std::fprintf(stderr, "zov-cli import: cannot write %s: %s\n", qPrintable(out), qPrintable(written.error));
         return 1;
     }
     return 0;
