@@ -52,8 +52,9 @@ void expectSoundFamily(const ImportedFamily& family)
         EXPECT_TRUE(grids.insert({c.vg1, c.vg2}).second) << "curve " << c.vg1 << " twice";
         for (std::size_t i = 0; i < c.points.size(); ++i) {
             EXPECT_GE(c.points[i].ia, 0.0F);
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_LE(c.points[i - 1].ua, c.points[i].ua);
+            }
         }
     }
     CurveSet set;
@@ -64,6 +65,31 @@ void expectSoundFamily(const ImportedFamily& family)
         // Every series but the first gets the reader's extra zero point.
         EXPECT_EQ(set.Series[i].Points.size(), family.curves[i].points.size() + (i > 0 ? 1 : 0));
     }
+}
+
+ImportOptions withVg1(std::vector<float> vg1)
+{
+    ImportOptions o;
+    o.vg1 = std::move(vg1);
+    return o;
+}
+ImportOptions withVg2(float vg2)
+{
+    ImportOptions o;
+    o.vg2 = vg2;
+    return o;
+}
+ImportOptions withColumns(std::string columns)
+{
+    ImportOptions o;
+    o.columns = std::move(columns);
+    return o;
+}
+ImportOptions forced(CurveFormat format)
+{
+    ImportOptions o;
+    o.format = format;
+    return o;
 }
 
 struct Spot {
@@ -102,10 +128,10 @@ TEST(CurveImport, ReferenceFamilies)
         {harper + "ecc83.txt", {}, CurveFormat::Wide, 13, 663, -3.0F, 0.0F, 0.0F,
          {{0.0F, 41.72F, 0.213e-3}, {-0.2F, 41.72F, 0.161e-3}}},
         {"jilott__valvestudio/projects/beamPentodePushPullBiasing/GE - 6L6GC - 400V Screen Voltage.csv",
-         {.vg2 = 400.0F}, CurveFormat::Wide, 13, 4550, -60.0F, 0.0F, 400.0F,
+         withVg2(400.0F), CurveFormat::Wide, 13, 4550, -60.0F, 0.0F, 400.0F,
          {{0.0F, 645.721F, 0.379779}, {-60.0F, 645.721F, 0.005229}, {-4.0F, 250.579F, 0.305404}}},
         {"jilott__valvestudio/experiments/02-modeling/triode/data/ecc83-philips-1954.csv",
-         {.vg1 = {0.0F, -0.5F, -1.0F, -1.5F, -2.0F, -2.5F, -3.0F, -3.5F, -4.0F}}, CurveFormat::Digitized, 9, 156,
+         withVg1({0.0F, -0.5F, -1.0F, -1.5F, -2.0F, -2.5F, -3.0F, -3.5F, -4.0F}), CurveFormat::Digitized, 9, 156,
          -4.0F, 0.0F, 0.0F,
          {{0.0F, 2.26F, 0.0001626}, {-0.5F, 71.64F, 0.0007412}, {-1.0F, 12.39F, 0.0}}},  // -1.82e-05 is noise
         {brennwald + "300B/data/300B_Svetlana_5.dat", {}, CurveFormat::Columns, 13, 824, -120.0F, 0.0F, 0.0F,
@@ -116,7 +142,7 @@ TEST(CurveImport, ReferenceFamilies)
          {{-30.0F, 360.1F, 0.05388}, {-10.0F, 211.4F, std::nan("")}, {-60.0F, 600.1F, 0.0327}}},
         {brennwald + "KT66/data/KT66_10.dat", {}, CurveFormat::Columns, 13, 483, -60.0F, 0.0F, 0.0F,
          {{-30.0F, 350.0F, 0.05068}}},
-        {"AmateurECE__Vacuum-Tube-Analyses/data/12AX7-Data.txt", {.columns = "Ua Vg Ia(mA)"}, CurveFormat::Long, 11,
+        {"AmateurECE__Vacuum-Tube-Analyses/data/12AX7-Data.txt", withColumns("Ua Vg Ia(mA)"), CurveFormat::Long, 11,
          41, -5.0F, 0.0F, 0.0F, {{-0.5F, 50.0F, 0.5e-3}, {0.0F, 220.0F, 5e-3}}},
     };
     for (const auto& c : cases) {
@@ -166,7 +192,7 @@ TEST(CurveImport, ShapesAndRules)
          "3\t2\t0.2\t-2\t10\t150.3\r\n4\t2\t0.9\t-2\t20\t150.1\r\n",
          {}, CurveFormat::Long, {-1.0F, -2.0F}, {{-1.0F, 20.0F, 1.5e-3}, {-2.0F, 10.0F, 0.2e-3}}, 150.0F},
         {"long, grouped by grid voltage, rows out of order, --vg2",
-         "Va Ia(mA) Vg\n300 4 -2\n100 1 -2\n200 2 -2\n100 3 -1\n", {.vg2 = 250.0F}, CurveFormat::Long,
+         "Va Ia(mA) Vg\n300 4 -2\n100 1 -2\n200 2 -2\n100 3 -1\n", withVg2(250.0F), CurveFormat::Long,
          {-2.0F, -1.0F}, {{-2.0F, 100.0F, 1e-3}, {-1.0F, 100.0F, 3e-3}}, 250.0F},
         {"wide CSV in A: magnitudes negated, blank and trailing zero cells are no point",
          "PlateVoltage,0,2,4\n0,0,0,0\n100,0.010,0.004,\n200,0.020,0,\n", {}, CurveFormat::Wide,
@@ -180,11 +206,11 @@ TEST(CurveImport, ShapesAndRules)
         {"commented columns, one comment line of names, a limiter flag",
          "# sweep of a 6V6\n# Vg(V) Va(V) Ia(mA) flag\n-5 100 10 0\n-5 150 20 1\n-5 50 4 0\n", {},
          CurveFormat::Columns, {-5.0F}, {{-5.0F, 50.0F, 4e-3}, {-5.0F, 150.0F, std::nan("")}}},
-        {"commented columns without a grid column: --vg1", "% Ua Ia\n10 0.001\n20 0.002\n", {.vg1 = {-3.0F}},
+        {"commented columns without a grid column: --vg1", "% Ua Ia\n10 0.001\n20 0.002\n", withVg1({-3.0F}),
          CurveFormat::Columns, {-3.0F}, {{-3.0F, 20.0F, 0.002}}},
         {"digitized, grid voltages in the headers", "x,Vg=-1V\n10,0.001\n5,0.0004\n\nx,Vg=-2V\n10,-0.00001\n",
          {}, CurveFormat::Digitized, {-1.0F, -2.0F}, {{-1.0F, 5.0F, 0.0004}, {-2.0F, 10.0F, 0.0}}},
-        {"digitized, --vg1 over the headers", "x,Curve1\n1,2\nx,Curve2\n1,1\n", {.vg1 = {0.0F, -1.0F}},
+        {"digitized, --vg1 over the headers", "x,Curve1\n1,2\nx,Curve2\n1,1\n", withVg1({0.0F, -1.0F}),
          CurveFormat::Digitized, {0.0F, -1.0F}, {{-1.0F, 1.0F, 1e-3}}},
         {"TDF lines", "0.94 0 -2 0 250\r\n41.36 0.000864 -2 0 250\r\n40.42 0.000185 -4 0 250\r\n", {},
          CurveFormat::Tdf, {-2.0F, -4.0F}, {{-2.0F, 41.36F, 0.000864}}, 250.0F},
@@ -239,11 +265,11 @@ TEST(CurveImport, FaultsNameTheLine)
         {"no anode voltage named", "Ia Vg Vf\n1 -1 6.3\n", {}, "line 1: the header names neither"},
         {"no grid named", "% Va Ia\n100 1\n", {}, "line 1: no column of the header is the grid voltage"},
         {"digitized without grid voltages", "x,Curve1\n1,2\n", {}, "line 1: curve \"Curve1\" names no grid voltage"},
-        {"--vg1 count", "x,Curve1\n1,2\nx,Curve2\n1,1\n", {.vg1 = {0.0F}}, "line 4: the file holds 2 curves"},
-        {"forced shape that does not fit", "Va Ia Vg\n100 1 -1\n", {.format = CurveFormat::Wide},
+        {"--vg1 count", "x,Curve1\n1,2\nx,Curve2\n1,1\n", withVg1({0.0F}), "line 4: the file holds 2 curves"},
+        {"forced shape that does not fit", "Va Ia Vg\n100 1 -1\n", forced(CurveFormat::Wide),
          "line 1: the header gives no grid voltage"},
         {"header only", "Ua,-1,-2\n", {}, "line 1: no row of numbers follows the header"},
-        {"curves without points", "x,Vg=-1\nx,Vg=-2\n", {.format = CurveFormat::Digitized},
+        {"curves without points", "x,Vg=-1\nx,Vg=-2\n", forced(CurveFormat::Digitized),
          "line 2: the file ends without a single point"},
     };
     for (const auto& c : cases) {
@@ -301,8 +327,9 @@ TEST(CurveImport, HundredMegabyteFileStreams)
     RecordProperty("seconds", std::to_string(seconds));
     RecordProperty("MBperSecond", std::to_string(static_cast<double>(bytes) / 1e6 / seconds));
     std::printf("100 MB long table: %.2f s, peak grew by %lld MB\n", seconds, (peak - before) / 1024);
-    if (before > 0 && peak > 0)
+    if (before > 0 && peak > 0) {
         EXPECT_LT((peak - before) * 1024, bytes / 2) << "the import held the file";
+    }
 }
 
 // The slot reader: a TDF file goes through the program's reader unchanged; a
