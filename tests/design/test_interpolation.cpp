@@ -1,5 +1,6 @@
 // Curve blending, curves at unmeasured grid voltages, tube parameters.
 #include "design/curve_blend.h"
+#include "design/curve_reading.h"
 #include "design/design_inputs.h"
 #include "design/tube_parameters.h"
 #include "design_fixtures.h"
@@ -7,11 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace zov {
 namespace {
 
 using namespace test;
+
+bool noNegative(const std::vector<PointColumn>& points)
+{
+    return std::all_of(points.begin(), points.end(), [](const PointColumn& p) { return p[kRowIa] >= 0.0F; });
+}
 
 // Every point of the built curve but the reader's zero point lies on the
 // model, which is clamped at 0 A: the fixtures' lines run negative below
@@ -43,6 +50,112 @@ TEST(CurveAtGrid, ReproducesTheModelFamilies)
     for (float vg1 : {-3.0F, -7.0F})
         expectOnModel(multi, vg1, 300.0F, model300);
     expectOnModel(multi, -5.0F, 250.0F, linearIaA);
+}
+
+std::vector<PointColumn> curve(const std::vector<std::pair<float, float>>& uaMa)
+{
+    std::vector<PointColumn> out;
+    for (const auto& [u, iMa] : uaMa)
+        out.push_back({u, iMa / 1000.0F, -1.0F, 0.0F, 250.0F, 0.0F, 0.0F});
+    return out;
+}
+
+// A curve read at an anode voltage: interpolated inside; at a vertical step
+// the last of its points, approached along the line to the first; past the
+// last point along the last segment (through the last earlier point of
+// another voltage) for 10 % of the span, clamped at 0 A; undefined outside.
+TEST(CurveReading, TheRuleAtEveryKindOfVoltage)
+{
+    const auto stepped = curve({{10, 1}, {20, 3}, {20, 5}, {30, 6}, {40, 4}});  // span 30: defined to 43 V
+    const auto falling = curve({{0, 0}, {10, 2}, {20, 0.2F}});                   // reaches 0 A at 21.1 V
+    const auto stepAtEnd = curve({{10, 1}, {20, 2}, {20, 3}});
+    const auto single = curve({{15, 2}});
+    const struct {
+        const std::vector<PointColumn>* points;
+        double ua;
+        std::optional<double> iaMa;
+        std::optional<double> slopeOhm;
+        bool extended;
+    } cases[] = {{&stepped, 9.9, {}, {}, false},          {&stepped, 10, 1.0, 5000.0, false},
+                 {&stepped, 15, 2.0, 5000.0, false},       {&stepped, 19.99, 2.998, 5000.0, false},
+                 {&stepped, 20, 5.0, 10000.0, false},      {&stepped, 25, 5.5, 10000.0, false},
+                 {&stepped, 40, 4.0, -5000.0, false},      {&stepped, 43, 3.4, -5000.0, true},
+                 {&stepped, 43.01, {}, {}, false},         {&falling, 21, 0.02, -5555.6, true},
+                 {&falling, 22, 0.0, -5555.6, true},       {&stepAtEnd, 20, 3.0, 5000.0, false},
+                 {&stepAtEnd, 21, 3.2, 5000.0, true},      {&single, 15, 2.0, {}, false},
+                 {&single, 15.01, {}, {}, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ua << " V");
+        const CurveReading r = readCurve(*c.points, c.ua);
+        ASSERT_EQ(r.defined, c.iaMa.has_value());
+        if (!r.defined)
+            continue;
+        EXPECT_NEAR(1000.0 * r.iaA(*c.points), *c.iaMa, 1e-6);
+        EXPECT_EQ(r.extended, c.extended);
+        const auto slope = r.slopeOhm(*c.points);
+        ASSERT_EQ(slope.has_value(), c.slopeOhm.has_value());
+        EXPECT_NEAR(slope.value_or(0), c.slopeOhm.value_or(0), 0.1);
+    }
+}
+
+// Random irregular curves (uneven steps, vertical steps, ends at different
+// voltages, falling last segments) blended with t from -0.5 to 2: at every
+// voltage of the common range the blend carries max(0, (1 - t) b + t a), with
+// b and a read by the reading rule; it has a point at every sample voltage of
+// both curves in that range (two at a step), and none outside it.
+TEST(BlendSeries, IsTheBlendOfTheTwoReadingsEverywhere)
+{
+    std::mt19937 rng(20261206);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto randomCurve = [&] {
+        std::vector<std::pair<float, float>> pts;
+        double u = 40.0 * unit(rng), i = 5.0 * unit(rng);
+        for (int k = 0, n = 2 + int(unit(rng) * 30); k < n; ++k) {
+            pts.emplace_back(float(u), float(i));
+            if (unit(rng) < 0.15)  // a vertical step
+                pts.emplace_back(float(u), float(i += 2.0 * unit(rng) - 0.5));
+            u += 1.0 + 25.0 * unit(rng);
+            i = std::max(0.0, i - 1.0 + 3.0 * unit(rng));
+        }
+        return curve(pts);
+    };
+    int blended = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        SCOPED_TRACE(trial);
+        const Series b{-1.0F, 250.0F, randomCurve()};
+        const Series a{-2.0F, 250.0F, randomCurve()};
+        const double t = -0.5 + 2.5 * unit(rng);
+        CurveTrace trace;
+        trace.Points = curve({{1, 1}});
+        const CurveRange rb = curveRange(b.Points), ra = curveRange(a.Points);
+        const double lo = std::max(rb.first, ra.first), hi = std::min(rb.end, ra.end);
+        const bool common = lo <= hi;
+        ASSERT_EQ(BlendSeries(trace, b, a, t), common);
+        if (!common) {
+            EXPECT_EQ(trace.Points, curve({{1, 1}}));
+            continue;
+        }
+        ++blended;
+        const auto& out = trace.Points;
+        EXPECT_TRUE(noNegative(out) && out.front()[kRowUa] == float(lo) && out.back()[kRowUa] == float(hi));
+        for (const Series* s : {&b, &a}) {
+            for (const PointColumn& p : s->Points) {
+                if (p[kRowUa] < lo || p[kRowUa] > hi)
+                    continue;
+                const auto here = std::count_if(out.begin(), out.end(), [&](const PointColumn& q) { return q[kRowUa] == p[kRowUa]; });
+                EXPECT_GE(here, hasStepAt(s->Points, p[kRowUa]) && p[kRowUa] > lo ? 2 : 1) << p[kRowUa];
+            }
+        }
+        for (int k = 0; k <= 50; ++k) {
+            const double u = lo + (hi - lo) * k / 50.0;
+            const double expected =
+                std::max(0.0, (1.0 - t) * readCurve(b.Points, u).iaA(b.Points) + t * readCurve(a.Points, u).iaA(a.Points));
+            const CurveReading got = readCurve(out, u);
+            ASSERT_TRUE(got.defined) << u;
+            EXPECT_NEAR(got.iaA(out), expected, 1e-6 * (1.0 + std::abs(expected)) + 1e-9) << u << " V, t " << t;
+        }
+    }
+    EXPECT_GT(blended, 150);
 }
 
 // Exact on the linear family, between columns k and k + 1; nothing above the
