@@ -222,6 +222,10 @@ public:
     std::int64_t limitedPoints = 0;
 
 protected:
+    // A current as stored: in amperes when the file names its unit (scaled in
+    // double, so "8.14" mA becomes the float nearest 0.00814), else as read.
+    float current(double value) const { return static_cast<float>(currentScale != 0 ? value * currentScale : value); }
+
     bool fail(std::int64_t line, const QString& why)
     {
         m_error = lineError(line, why);
@@ -363,7 +367,7 @@ public:
         if (m_vg1 < 0)
             vg1 = m_options.vg1.front();
         RawCurve& c = curveFor(m_curve >= 0 ? curve : vg1, number);
-        c.points.push_back({static_cast<float>(ua), static_cast<float>(ia)});
+        c.points.push_back({static_cast<float>(ua), current(ia)});
         c.vg1Readings.push_back(static_cast<float>(vg1));
         if (m_vg2 >= 0)
             c.vg2Readings.push_back(static_cast<float>(vg2));
@@ -528,7 +532,7 @@ public:
             double ia = 0;
             if (!parseNumber(m_cells[i], ia))
                 return fail(number, notANumber(m_cells[i], m_separator));
-            curves[i - 1].points.push_back({static_cast<float>(ua), static_cast<float>(ia)});
+            curves[i - 1].points.push_back({static_cast<float>(ua), current(ia)});
         }
         return true;
     }
@@ -616,7 +620,7 @@ public:
             return fail(number, QStringLiteral("a point before the first curve header (x,CurveN)"));
         if (!parseNumber(m_cells[1], ia))
             return fail(number, notANumber(m_cells[1], separator));
-        curves.back().points.push_back({static_cast<float>(ua), static_cast<float>(ia)});
+        curves.back().points.push_back({static_cast<float>(ua), current(ia)});
         return true;
     }
 
@@ -661,14 +665,26 @@ float median(std::vector<float>& values)
     return *mid;
 }
 
+// A value rounded to 7 significant digits: a current read as a float in mA
+// and scaled to amperes afterwards comes back to the decimal value it was
+// written as (a TDF file holds 7 digits anyway).
+double toSevenDigits(double value)
+{
+    if (value == 0 || !std::isfinite(value))
+        return value;
+    const double factor = std::pow(10.0, 6 - static_cast<int>(std::floor(std::log10(std::fabs(value)))));
+    return std::round(value * factor) / factor;
+}
+
 // The rules that hold for every shape (see the header), once all is read.
 bool finishFamily(Reader& reader, const ImportOptions& options, CurveFormat format, std::int64_t lastLine,
                   ImportResult& result)
 {
     std::vector<RawCurve>& curves = reader.curves;
 
-    double scale = reader.currentScale;
-    if (scale == 0) {
+    // Currents of a file that names no unit are still as read.
+    double scale = 1.0;
+    if (reader.currentScale == 0) {
         float largest = 0;
         for (const RawCurve& c : curves)
             for (const UaIa& p : c.points)
@@ -677,8 +693,11 @@ bool finishFamily(Reader& reader, const ImportOptions& options, CurveFormat form
     }
     bool anyNegative = false, anyPositive = false;
     for (RawCurve& c : curves) {
-        for (UaIa& p : c.points)
-            p.ia = std::max(0.0F, static_cast<float>(p.ia * scale));
+        for (UaIa& p : c.points) {
+            if (scale != 1.0)
+                p.ia = static_cast<float>(toSevenDigits(p.ia * scale));
+            p.ia = std::max(0.0F, p.ia);
+        }
         if (reader.gridsFromReadings && !c.vg1Readings.empty()) {
             c.vg1 = median(c.vg1Readings);
             if (!c.vg2Readings.empty())

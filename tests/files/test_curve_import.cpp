@@ -238,6 +238,10 @@ TEST(CurveImport, ShapesAndRules)
         }
         expectSoundFamily(r.family);
     }
+    // Currents in mA come out as the amperes they were written as, whether
+    // the header names the unit or the rule finds it.
+    EXPECT_EQ(familyTdfText(importCurveText("Va Ia(mA) Vg\n100 8.14 -1\n").family), "100 0.00814 -1 0 0\r\n");
+    EXPECT_EQ(familyTdfText(importCurveText("Ua,-1\n100,8.14\n").family), "100 0.00814 -1 0 0\r\n");
 }
 
 // A file that does not fit names the line, and never gives an empty family.
