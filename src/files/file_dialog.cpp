@@ -16,12 +16,17 @@ QString programName()
 QString FileDialog(QWidget* parent, const QString& initialFolder, const QString& pattern, const QString& title,
                    const QString& action)
 {
+    return FileDialog(parent, initialFolder, pattern, title, action, fileDialogFilters(pattern, programName()));
+}
+
+QString FileDialog(QWidget* parent, const QString& initialFolder, const QString& pattern, const QString& title,
+                   const QString& action, const DialogFilters& filters)
+{
     const bool save = action.compare(QLatin1String("Save"), Qt::CaseInsensitive) == 0;
     const bool open = action.compare(QLatin1String("Open"), Qt::CaseInsensitive) == 0;
     if (!save && !open)
         return {};
     QFileDialog dialog(parent, title, initialFolder);
-    const DialogFilters filters = fileDialogFilters(pattern, programName());
     dialog.setNameFilters(filters.filters);
     dialog.selectNameFilter(filters.filters.at(filters.selected));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

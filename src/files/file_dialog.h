@@ -2,6 +2,8 @@
 // The one way the program asks the user for a file (QFileDialog). Never shows
 // a message; a cancel gives an empty path.
 
+#include "files/file_dialog_filters.h"
+
 #include <QString>
 
 class QWidget;
@@ -16,6 +18,11 @@ namespace zov {
 // then simply fails).
 QString FileDialog(QWidget* parent, const QString& initialFolder, const QString& pattern, const QString& title,
                    const QString& action);
+
+// The same with a filter list of the caller's (the Cook import offers every
+// curve file it can read, curveFileDialogFilters).
+QString FileDialog(QWidget* parent, const QString& initialFolder, const QString& pattern, const QString& title,
+                   const QString& action, const DialogFilters& filters);
 
 // The program's executable name without extension, as the filter names it.
 QString programName();

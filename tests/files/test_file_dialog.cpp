@@ -1,4 +1,5 @@
 // FileDialog driven headless: what the user sees, and what a cancel or an accept returns.
+#include "files/curve_import.h"
 #include "files/file_dialog.h"
 
 #include <QApplication>
@@ -31,6 +32,22 @@ TEST(FileDialog, TitleFolderFiltersAndCancel)
     EXPECT_TRUE(chosen.isEmpty());
     const QString typed = QStringLiteral("Fichiers ") + programName() + QStringLiteral(" (*.tdf)");
     EXPECT_EQ(seen, (QStringList{"Import TDF data", QDir(dir.path()).absolutePath(), typed, "Tous fichiers (*.*)", typed}));
+}
+
+TEST(FileDialog, CurveFileFiltersOpenOnTheTdfEntry)
+{
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        seen = QStringList{d->selectedNameFilter()} + d->nameFilters();
+        d->reject();
+    });
+    const DialogFilters filters = curveFileDialogFilters(programName());
+    EXPECT_TRUE(FileDialog(nullptr, QString(), "*.tdf", "Import TDF data", "Open", filters).isEmpty());
+    EXPECT_EQ(seen, QStringList{filters.filters.at(filters.selected)} + filters.filters);
+    EXPECT_EQ(seen.size(), 8);
+    EXPECT_TRUE(seen.at(1) == "Tous fichiers (*.*)" && seen.at(3).contains("*.utd"));
 }
 
 TEST(FileDialog, SaveReturnsThePresetNameInTheFolder)
