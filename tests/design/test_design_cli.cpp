@@ -161,6 +161,8 @@ TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
     const auto inspectRun = runWithName({"inspect"});
     EXPECT_EQ(inspectRun.exitCode, 0);
     EXPECT_EQ(QJsonDocument::fromJson(inspectRun.out).object()["series"].toArray().size(), 31);
+    const auto importRun = runWithName({"import", "--out", dir.filePath("imported.tdf")});
+    EXPECT_TRUE(importRun.exitCode == 0 && QFile::exists(dir.filePath("imported.tdf"))) << importRun.err.toStdString();
     const auto renderRun = runWithName({"render", "--out", dir.filePath("family.png")});
     EXPECT_TRUE(renderRun.exitCode == 0 && QFile::exists(dir.filePath("family.png"))) << renderRun.err.toStdString();
 }

@@ -7,6 +7,7 @@
 
 #include "app/cli/command_options.h"
 #include "app/cli/commands.h"
+#include "app/cli/native_args.h"
 #include "files/curve_import.h"
 
 #include <cstdio>
@@ -72,7 +73,7 @@ int runImport(const QStringList& args)
 
     std::vector<ImportedFamily> families;
     for (const QString& in : inputs) {
-        ImportResult r = importCurveFile(in, import);
+        ImportResult r = importCurveFile(inputPath(in), import);  // by the name's own bytes
         if (!r.ok) {
             std::fprintf(stderr, "zov-cli import: %s: %s\n", qPrintable(in), qPrintable(r.error));
             return 2;

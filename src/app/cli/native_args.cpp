@@ -63,4 +63,15 @@ std::optional<QByteArray> readArgumentFile(const QString& argument, QString* rea
     return bytes;
 }
 
+QString inputPath(const QString& argument)
+{
+    const QByteArray name = nativeArgument(argument);
+    if (QFile::encodeName(argument) == name)
+        return argument;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return argument;
+    return QStringLiteral("/proc/self/fd/%1").arg(fd);
+}
+
 }  // namespace zov::cli

@@ -28,4 +28,12 @@ QByteArray nativeArgument(const QString& argument);
 // system's reason in *reason, when it cannot be opened or read.
 std::optional<QByteArray> readArgumentFile(const QString& argument, QString* reason = nullptr);
 
+// A path by which code that opens files by name (through QFile) reads the
+// input file named by a command-line argument: the argument itself when its
+// bytes survive decoding, else the file opened by its bytes and named through
+// its descriptor (/proc/self/fd/N, kept open until the program ends). An
+// input that cannot be opened keeps its argument, so the caller reports the
+// failure as it would.
+QString inputPath(const QString& argument);
+
 }  // namespace zov::cli
