@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core ccache
+  poppler-utils  # pdftotext and pdfinfo read printed pages back in the tests
   "$@"
 )
 

@@ -110,13 +110,14 @@ std::vector<QPolygonF> clippedRuns(const QPolygon& figure, const QRect& rect)
 }  // namespace
 
 PainterSurface::PainterSurface(QPaintDevice* device)
-    : m_font(defaultPlotFont())
+    : m_font(defaultPlotFont()), m_baseFontPoints(m_font.pointSizeF())
 {
     setDevice(device);
 }
 
 PainterSurface::PainterSurface(QPainter* painter, const QRect& target)
-    : m_device(painter->device()), m_borrowed(painter), m_target(target), m_font(defaultPlotFont())
+    : m_device(painter->device()), m_borrowed(painter), m_target(target), m_font(defaultPlotFont()),
+      m_baseFontPoints(m_font.pointSizeF())
 {
 }
 
@@ -143,6 +144,20 @@ void PainterSurface::setFont(const QFont& font)
 {
     inkFigure();
     m_font = font;
+    m_baseFontPoints = font.pointSizeF();
+    if (fontSize() > 0.0)
+        m_font.setPointSizeF(fontSize());
+    m_textCache.clear();
+    m_stampCache.clear();
+}
+
+void PainterSurface::setFontSize(double points)
+{
+    if (points == fontSize())
+        return;
+    inkFigure();
+    Surface::setFontSize(points);
+    m_font.setPointSizeF(points > 0.0 ? points : m_baseFontPoints);
     m_textCache.clear();
     m_stamps.clear();
 }
@@ -211,6 +226,16 @@ QPen PainterSurface::currentPen() const
         pen.setWidth(1);
         pen.setCosmetic(true);
         pen.setCapStyle(Qt::SquareCap);
+        // A pattern of one-pixel dots is too fine to see on a printer or a
+        // 600 dpi PDF page (a dotted grid looks solid): there it is
+        // stretched to the length it has on a 96 dpi screen.
+        const int dpi = m_device != nullptr ? m_device->logicalDpiX() : 0;
+        if (dpi > 2 * 96 && pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen) {
+            QList<qreal> pattern = pen.dashPattern();
+            for (qreal& length : pattern)
+                length *= dpi / 96.0;
+            pen.setDashPattern(pattern);
+        }
     } else {
         pen.setWidth(m_penWidth);
         pen.setCapStyle(Qt::RoundCap);

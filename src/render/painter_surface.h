@@ -96,6 +96,7 @@ public:
     void setDrawMode(int mode) override;
     void setLineStyle(int style) override;
     void setPenWidth(int width) override;
+    void setFontSize(double points) override;  // 0: the size of the font set last
 
 private:
     QPainter* painter();        // opens the owned painter when needed
@@ -115,6 +116,7 @@ private:
     std::unique_ptr<QPainter> m_owned;
     QRect m_target;
     QFont m_font;
+    double m_baseFontPoints = 0.0;  // size of the font given to setFont
     QPolygon m_figure;  // pending connected lines, in device pixels
     double m_figureEndX = 0.0;  // plot position of the figure's last vertex
     double m_figureEndY = 0.0;

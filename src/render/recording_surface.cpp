@@ -16,6 +16,7 @@ void RecordingSurface::record(RecordedPrimitive::Kind kind, double x1, double y1
     p.drawMode = m_drawMode;
     p.lineStyle = m_lineStyle;
     p.penWidth = m_penWidth;
+    p.fontSize = m_fontSize;
     m_primitives.push_back(std::move(p));
 }
 

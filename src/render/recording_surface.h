@@ -23,6 +23,7 @@ struct RecordedPrimitive {
     int drawMode = kDrawModeCopy;
     int lineStyle = kLineSolid;
     int penWidth = 1;
+    double fontSize = 0.0;  // points; 0: the surface's own size
 };
 
 class RecordingSurface : public Surface {

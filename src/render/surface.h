@@ -77,6 +77,10 @@ public:
     int lineStyle() const { return m_lineStyle; }
     virtual void setPenWidth(int width) { m_penWidth = width; }  // pixels
     int penWidth() const { return m_penWidth; }
+    // Size of the text font in points; 0 is the surface's own size (the
+    // plot's font). The printed page sets its sizes explicitly.
+    virtual void setFontSize(double points) { m_fontSize = points; }
+    double fontSize() const { return m_fontSize; }
 
 protected:
     double m_x = 0.0;
@@ -85,6 +89,7 @@ protected:
     int m_drawMode = kDrawModeCopy;
     int m_lineStyle = kLineSolid;
     int m_penWidth = 1;
+    double m_fontSize = 0.0;
 };
 
 }  // namespace zov

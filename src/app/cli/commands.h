@@ -15,6 +15,7 @@ int runInspect(const QStringList& args);
 int runRender(const QStringList& args);
 int runDesign(const QStringList& args);
 int runImport(const QStringList& args);
+int runReport(const QStringList& args);
 
 // Writes a usage message for `command` (or the general one) to standard error
 // and returns 2.

@@ -31,6 +31,9 @@ const char kUsage[] =
     "  import IN [IN ...] --out OUT.tdf [--format auto|tdf|long|wide|columns|digitized]\n"
     "         [--vg1 V[,V...]] [--vg2 V] [--columns NAMES]\n"
     "      convert curve files of other tracers and digitizers to one TDF family\n"
+    "  report FILE.tdf [FILE.tdf ...] --out FILE.pdf|FILE.png|FILE.svg [--legend TEXT]\n"
+    "         [--vdiv V] [--madiv MA] [--pd W] [--ua0 V --ia0 MA --load KOHM]\n"
+    "      draw the printed page of up to five families\n"
     "\n"
     "  --help      this text\n"
     "  --version   the program version\n";
@@ -64,7 +67,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     // Rendering needs fonts and a paint engine but never a display.
-    const bool needsGui = command == QLatin1String("render");
+    const bool needsGui = command == QLatin1String("render") || command == QLatin1String("report");
     if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;
@@ -91,5 +94,7 @@ int main(int argc, char* argv[])
         return zov::cli::runDesign(args);
     if (command == QLatin1String("import"))
         return zov::cli::runImport(args);
+    if (command == QLatin1String("report"))
+        return zov::cli::runReport(args);
     return zov::cli::usageError(QStringLiteral("unknown command '%1'").arg(command));
 }
