@@ -367,8 +367,9 @@ TEST(ReportPage, MeasuredFamilyEveryVertexOnItsDataAndOneLabelPerCurveAtMost)
         for (const auto& t : page.texts()) {
             ++labelled[t.text];
             // Right-edge labels stand at 63500 and above the voltage values.
-            if (t.x1 == 63500.0)
+            if (t.x1 == 63500.0) {
                 EXPECT_LT(t.y1, 63000.0);
+            }
         }
         for (const auto& [label, count] : labelled)
             EXPECT_EQ(count, 1) << label;

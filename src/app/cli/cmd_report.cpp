@@ -10,17 +10,14 @@
 // error, or an input file that could not be read (the page is still written
 // without it, and the file is named on standard error).
 
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
+#include "design/load_line.h"
 #include "plot/scales.h"
 #include "print/report_output.h"
 #include "print/report_page.h"
-#include "design/load_line.h"
-#include "core/text.h"
-
-#include <QCommandLineParser>
 
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "zov_version.h"
@@ -31,107 +28,90 @@ namespace {
 
 constexpr int kMaxFiles = 5;  // the comparison slots
 
-int fail(int code, const QString& message)
-{
-    std::fprintf(stderr, "zov-cli report: %s\n", qPrintable(message));
-    return code;
-}
-
-// A whole option value that is a number (no trailing text).
-std::optional<double> wholeNumber(const QString& text)
-{
-    const QByteArray bytes = text.trimmed().toLatin1();
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    std::size_t consumed = 0;
-    const double value = numericValue(view, &consumed);
-    if (consumed == 0 || consumed != view.size())
-        return std::nullopt;
-    return value;
-}
+const char kReportUsage[] =
+    "Usage: zov-cli report FILE.tdf [FILE.tdf ...] --out FILE.pdf|FILE.png|FILE.svg\n"
+    "                      [--legend TEXT] [--vdiv V] [--madiv MA] [--pd W]\n"
+    "                      [--ua0 V --ia0 MA --load KOHM]\n"
+    "\n"
+    "Draws the printed page (\"Hard copy\") of up to five families, in slot order:\n"
+    "curves, limit, dotted grid, frame, legend and footer, as the window prints it.\n"
+    "\n"
+    "  --out FILE         .pdf (A4), .png or .svg (A4 at 200 dpi)\n"
+    "  --legend TEXT      the one-line legend under the plot\n"
+    "  --vdiv V           volts per division (default 20)\n"
+    "  --madiv MA         milliamperes per division (default 1)\n"
+    "  --pd W             dissipation limit in watts (default 2)\n"
+    "  --ua0, --ia0, --load\n"
+    "                     an operating point (V, mA) and its load (kOhm): marker,\n"
+    "                     load line and projections\n"
+    "\n"
+    "Exit codes: 0 written, 1 output not written, 2 usage error or an unreadable\n"
+    "file (the page is still written without it; the file is named).\n";
 
 }  // namespace
 
 int runReport(const QStringList& args)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Draw the printed page of up to five TDF files."));
-    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("TDF files, in slot order (1 to 5)"),
-                                 QStringLiteral("FILE.tdf [FILE.tdf ...]"));
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("The page: .pdf, .png or .svg."),
-                                 QStringLiteral("OUT"));
-    const QCommandLineOption legend(QStringLiteral("legend"), QStringLiteral("The one-line legend."),
-                                    QStringLiteral("TEXT"));
-    const QCommandLineOption vdiv(QStringLiteral("vdiv"), QStringLiteral("Volts per division (20)."),
-                                  QStringLiteral("V"), QStringLiteral("20"));
-    const QCommandLineOption madiv(QStringLiteral("madiv"), QStringLiteral("Milliamperes per division (1)."),
-                                   QStringLiteral("MA"), QStringLiteral("1"));
-    const QCommandLineOption pd(QStringLiteral("pd"), QStringLiteral("Anode dissipation limit in watts (2)."),
-                                QStringLiteral("W"), QStringLiteral("2"));
-    const QCommandLineOption ua0(QStringLiteral("ua0"), QStringLiteral("Operating point: anode voltage."),
-                                 QStringLiteral("V"));
-    const QCommandLineOption ia0(QStringLiteral("ia0"), QStringLiteral("Operating point: anode current."),
-                                 QStringLiteral("MA"));
-    const QCommandLineOption load(QStringLiteral("load"), QStringLiteral("Operating point: load in kOhm."),
-                                  QStringLiteral("KOHM"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("This text."));
-    parser.addOptions({out, legend, vdiv, madiv, pd, ua0, ia0, load, help});
+    CommandOptions cli("report", kReportUsage);
+    cli.value("out", "FILE").value("legend", "TEXT").value("vdiv", "V").value("madiv", "MA").value("pd", "W");
+    cli.value("ua0", "V").value("ia0", "MA").value("load", "KOHM");
+    if (const auto exit = cli.parse(args))
+        return *exit;
 
-    if (!parser.parse(QStringList{QStringLiteral("zov-cli report")} + args))
-        return usageError(parser.errorText());
-    if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
-    const QStringList files = parser.positionalArguments();
+    const QStringList files = cli.positionals();
     if (files.isEmpty())
-        return usageError(QStringLiteral("report needs at least one TDF file"));
+        return cli.fail("report needs at least one TDF file");
     if (files.size() > kMaxFiles)
-        return usageError(QStringLiteral("report takes at most %1 TDF files").arg(kMaxFiles));
-    const QString outPath = parser.value(out);
+        return cli.fail(QStringLiteral("report takes at most %1 TDF files").arg(kMaxFiles));
+    const QString outPath = cli.text("out");
     if (outPath.isEmpty())
-        return usageError(QStringLiteral("report needs --out FILE"));
+        return cli.fail("report needs --out FILE");
     if (!pageFormatFor(outPath))
-        return usageError(QStringLiteral("unknown output format (use .pdf, .png or .svg): ") + outPath);
+        return cli.fail(QStringLiteral("unknown output format (use .pdf, .png or .svg): ") + outPath);
 
     ReportInputs inputs;
+    QString voltsPerDiv = QStringLiteral("20");
+    QString maPerDiv = QStringLiteral("1");
     // Scales must be positive (a zero or negative scale has no picture); the
     // limit may be 0 but not negative.
-    const auto positive = [&](const QCommandLineOption& option, float& value, bool allowZero) {
-        const auto number = wholeNumber(parser.value(option));
-        if (!number || *number < 0.0 || (!allowZero && *number == 0.0))
-            return false;
-        value = static_cast<float>(*number);
-        return true;
-    };
-    if (!positive(vdiv, inputs.voltsPerDiv, false))
-        return usageError(QStringLiteral("--vdiv expects a number above 0: ") + parser.value(vdiv));
-    if (!positive(madiv, inputs.maPerDiv, false))
-        return usageError(QStringLiteral("--madiv expects a number above 0: ") + parser.value(madiv));
-    float pdW = 0.0F;
-    if (!positive(pd, pdW, true))
-        return usageError(QStringLiteral("--pd expects a number of 0 or more: ") + parser.value(pd));
-    inputs.powerText = parser.value(pd).trimmed().toStdString();
-
-    const int pointOptions = int(parser.isSet(ua0)) + int(parser.isSet(ia0)) + int(parser.isSet(load));
-    if (pointOptions != 0 && pointOptions != 3)
-        return usageError(QStringLiteral("an operating point needs --ua0, --ia0 and --load together"));
-    if (pointOptions == 3) {
-        float ua = 0.0F;
-        float iaMa = 0.0F;
-        float loadKOhm = 0.0F;
-        if (!positive(ua0, ua, true) || !positive(ia0, iaMa, true) || !positive(load, loadKOhm, false))
-            return usageError(QStringLiteral("--ua0 and --ia0 expect numbers of 0 or more, --load a number above 0"));
-        Workspace scales;
-        updateScales(scales, parser.value(vdiv).toStdString(), parser.value(madiv).toStdString());
-        const float x = UaToX(scales, ua);
-        const float y = IaToY(scales, iaMa);
-        // As in the window: a point outside the margins is not placed.
-        if (!isWithinPlotMargins(x, y))
-            return usageError(QStringLiteral("the operating point lies outside the plot at these scales"));
-        inputs.operatingPoint = ReportOperatingPoint{x, y, loadKOhm};
+    for (const char* name : {"vdiv", "madiv", "pd"}) {
+        if (!cli.isSet(name))
+            continue;
+        const bool isPower = QLatin1String(name) == QLatin1String("pd");
+        const auto number = cli.number(name);
+        if (!number || (isPower ? *number < 0.0 : *number <= 0.0)) {
+            return cli.fail(QStringLiteral("--%1 expects a number %2: '%3'")
+                                .arg(QLatin1String(name), isPower ? QStringLiteral("of 0 or more")
+                                                                  : QStringLiteral("above 0"),
+                                     cli.text(name)));
+        }
+        if (isPower)
+            inputs.powerText = cli.text(name).trimmed().toStdString();
+        else
+            (QLatin1String(name) == QLatin1String("vdiv") ? voltsPerDiv : maPerDiv) = cli.text(name).trimmed();
     }
-    inputs.legend = parser.value(legend).toStdString();
+    Workspace scales;
+    updateScales(scales, voltsPerDiv.toStdString(), maPerDiv.toStdString());
+    inputs.voltsPerDiv = scales.VoltsPerDiv;
+    inputs.maPerDiv = scales.MaPerDiv;
+
+    const int pointOptions = int(cli.isSet("ua0")) + int(cli.isSet("ia0")) + int(cli.isSet("load"));
+    if (pointOptions != 0 && pointOptions != 3)
+        return cli.fail("an operating point needs --ua0, --ia0 and --load together");
+    if (pointOptions == 3) {
+        const auto ua = cli.number("ua0");
+        const auto iaMa = cli.number("ia0");
+        const auto loadKOhm = cli.number("load");
+        if (!ua || !iaMa || !loadKOhm || *loadKOhm <= 0.0)
+            return cli.fail("--ua0 and --ia0 expect numbers, --load a number above 0");
+        const float x = UaToX(scales, static_cast<float>(*ua));
+        const float y = IaToY(scales, static_cast<float>(*iaMa));
+        // As in the window: a point outside the plot's margins is not placed.
+        if (!isWithinPlotMargins(x, y))
+            return cli.fail("the operating point lies outside the plot at these scales");
+        inputs.operatingPoint = ReportOperatingPoint{x, y, static_cast<float>(*loadKOhm)};
+    }
+    inputs.legend = cli.text("legend").toStdString();
     inputs.version = ZOV_VERSION_STRING;
     // There is no window here: the plot counts as square.
     inputs.pageHeightUnits = reportPageHeight(1, 1);
@@ -142,8 +122,10 @@ int runReport(const QStringList& args)
         std::fprintf(stderr, "zov-cli report: cannot read %s (skipped)\n", qPrintable(path));
 
     QString error;
-    if (!writeReport(outPath, inputs, &error))
-        return fail(1, QStringLiteral("cannot write ") + outPath + QStringLiteral(": ") + error);
+    if (!writeReport(outPath, inputs, &error)) {
+        std::fprintf(stderr, "zov-cli report: cannot write %s: %s\n", qPrintable(outPath), qPrintable(error));
+        return 1;
+    }
     return skipped.isEmpty() ? 0 : 2;
 }
 
