@@ -148,7 +148,7 @@ void PainterSurface::setFont(const QFont& font)
     if (fontSize() > 0.0)
         m_font.setPointSizeF(fontSize());
     m_textCache.clear();
-    m_stampCache.clear();
+    m_stamps.clear();
 }
 
 void PainterSurface::setFontSize(double points)
