@@ -62,4 +62,7 @@ run fuzz_tdf_reader "$ROOT/fuzz/seeds/tdf $WORK/seeds-tdf" -max_len=65536 || fai
 run fuzz_numeric_value "$ROOT/fuzz/seeds/numeric" -max_len=64 || failed=1
 run fuzz_get_field "$ROOT/fuzz/seeds/getfield" -max_len=4096 || failed=1
 run fuzz_ini_reader "$ROOT/fuzz/seeds/ini" -max_len=8192 || failed=1
+# The curve files of other programs, read in place as seeds.
+run fuzz_curve_import "$(find "$ROOT/../shared/reference-data/raw" -mindepth 1 -type d 2>/dev/null | tr '\n' ' ')" \
+    -max_len=65536 || failed=1
 exit $failed

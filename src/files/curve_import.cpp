@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 
@@ -49,6 +51,10 @@ QString notANumber(std::string_view cell, Separator separator)
         if (cell.find(other) != std::string_view::npos)
             return quoteText(cell) + QStringLiteral(" is not a number (mixed separators: the table uses %1)")
                                       .arg(QLatin1String(separatorName(separator)));
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), value);
+    if (ptr == cell.data() + cell.size() && (ec == std::errc::result_out_of_range || ec == std::errc()))
+        return quoteText(cell) + QStringLiteral(" is beyond the range of the curve values (32-bit floats)");
     return quoteText(cell) + QStringLiteral(" is not a number");
 }
 
@@ -295,6 +301,11 @@ public:
                 break;
             start = space + 1;
         }
+        // Beyond the range of a 32-bit float a field reads as 0, as in the
+        // program's own reader.
+        for (double& field : f)
+            if (!(std::fabs(field) <= std::numeric_limits<float>::max()))
+                field = 0;
         // One curve per (grid 1, grid 2) pair, as the program's own reader does.
         const float vg1 = static_cast<float>(f[2]) + 0.0F;
         const float vg2 = static_cast<float>(f[4]) + 0.0F;

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace zov::table {
 
@@ -164,7 +165,8 @@ bool parseNumber(std::string_view cell, double& value)
         return false;
     const char* end = cell.data() + cell.size();
     const auto [ptr, ec] = std::from_chars(cell.data() + i, end, value, std::chars_format::general);
-    return ec == std::errc() && ptr == end && std::isfinite(value);
+    // The family holds 32-bit floats: a value beyond their range is no number.
+    return ec == std::errc() && ptr == end && std::fabs(value) <= std::numeric_limits<float>::max();
 }
 
 bool isDecimalComma(std::string_view cell)
@@ -205,7 +207,7 @@ std::vector<double> numbersInLabel(std::string_view text)
             while (letters < n && isAlnum(text[letters]))
                 ++letters;
             const std::string_view suffix = text.substr(k, letters - k);
-            if (suffix.empty() || suffix == "V" || suffix == "v")
+            if ((suffix.empty() || suffix == "V" || suffix == "v") && std::fabs(value) <= std::numeric_limits<float>::max())
                 numbers.push_back(value);
             i = letters;
         } else if (isAlnum(c)) {

@@ -54,7 +54,8 @@ const char* separatorName(Separator separator);
 void splitCells(std::string_view line, Separator separator, std::vector<std::string_view>& cells);
 
 // A whole cell as a number ("." decimal point, optional sign and exponent);
-// false when anything else is in it.
+// false when anything else is in it, or when the value is beyond the range of
+// a 32-bit float.
 bool parseNumber(std::string_view cell, double& value);
 
 // "0,25": a number written with a decimal comma.

@@ -265,6 +265,7 @@ TEST(CurveImport, FaultsNameTheLine)
         {"mixed separators", "Ua,-1,-2\n100,0.5,0.2\n200\t0.9\t0.4\n", {}, "line 3: mixed separators"},
         {"ragged row", "Ua,-1,-2\n100,0.5,0.2\n200,0.9\n", {}, "line 3: 2 cells where the header (line 1)"},
         {"ragged long row", "Va Ia Vg\n100 1 -1\n200 2\n", {}, "line 3: 2 cells where the header (line 1) names 3"},
+        {"beyond the float range", "Va Ia Vg\n100 1 -1\n1e39 2 -1\n", {}, "line 3: \"1e39\" is beyond the range"},
         {"text in a used cell", "Va Ia Vg\n100 1 -1\n200 abc -1\n", {}, "line 3: \"abc\" is not a number"},
         {"no anode voltage named", "Ia Vg Vf\n1 -1 6.3\n", {}, "line 1: the header names neither"},
         {"no grid named", "% Va Ia\n100 1\n", {}, "line 1: no column of the header is the grid voltage"},
