@@ -109,8 +109,12 @@ QString familySummary(const ImportedFamily& family)
             ia.take(p.ia);
         }
     }
-    QString s = curveFormatName(family.format) + QStringLiteral(", %1 curves, %2 points")
-                                                     .arg(family.curves.size()).arg(family.pointCount());
+    const auto count = [](std::int64_t n, const char* one, const char* many) {
+        return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+    };
+    QString s = curveFormatName(family.format) + QStringLiteral(", ")
+                + count(static_cast<std::int64_t>(family.curves.size()), "curve", "curves") + QStringLiteral(", ")
+                + count(family.pointCount(), "point", "points");
     if (family.curves.empty())
         return s;
     s += QStringLiteral(", Vg1 ") + vg1.text(1.0, "V") + QStringLiteral(", Vg2 ") + vg2.text(1.0, "V")
