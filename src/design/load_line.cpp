@@ -70,6 +70,9 @@ Intersection intersectPolyline(const std::vector<PointColumn>& points, float slo
         return u >= u0 - tolU && iMa <= i0 + tolI;
     };
 
+    // The low-current side ends the scan at its first crossing; the
+    // high-current side keeps the last one it meets.
+    const bool firstWins = side == SwingSide::LowCurrent;
     Intersection hit;
     const auto accept = [&](double u, double iMa) {
         if (!inQuadrant(u, iMa))
@@ -77,7 +80,7 @@ Intersection intersectPolyline(const std::vector<PointColumn>& points, float slo
         hit.found = true;
         hit.ua = static_cast<float>(u);
         hit.iaMa = static_cast<float>(iMa);
-        return true;
+        return firstWins;
     };
 
     if (points.empty())

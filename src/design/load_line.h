@@ -58,10 +58,15 @@ struct Intersection {
 };
 
 // Where the polyline of `points` (joined in order of anode voltage, currents
-// in amperes) first crosses the straight line through (pivotUa V, pivotIaMa
-// mA) of slope `slopeKOhm` (U - U0 = -R * (I - I0)) inside the side's
-// quadrant, computed exactly on the crossing segment. A point lying on the
-// line counts as a crossing.
+// in amperes) crosses the straight line through (pivotUa V, pivotIaMa mA) of
+// slope `slopeKOhm` (U - U0 = -R * (I - I0)) inside the side's quadrant,
+// computed exactly on the crossing segment; a point lying on the line counts
+// as a crossing. A measured curve can cross the line more than once near the
+// pivot (noise, two captures added to one file); the swing then ends at the
+// crossing nearest the pivot, which is where it starts from: the first one
+// above the pivot voltage on the low-current side, the last one below it on
+// the high-current side. So with no input swing both ends are the operating
+// point, on any curve through it.
 Intersection intersectPolyline(const std::vector<PointColumn>& points, float slopeKOhm,
                                float pivotUa, float pivotIaMa, SwingSide side);
 

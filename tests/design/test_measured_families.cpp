@@ -51,14 +51,35 @@ struct Family {
     std::string tdf;
 };
 
+// The lines of a curve text whose point dissipates at most `watts`, as a
+// tracer with a power limit leaves its curves.
+std::string cutAtPower(const std::string& tdf, double watts)
+{
+    std::string out;
+    std::istringstream lines(tdf);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        double ua = 0.0, ia = 0.0;
+        if (fields >> ua >> ia && ua * ia <= watts)
+            out += line + "\n";
+    }
+    return out;
+}
+
 // The captures: 12AX7 on the 32 mA range, 300B and the EL34 pentode on the
 // 256 mA range (the 300B's upper curves flatten at the converter's full
-// scale), each with noise on the counts.
+// scale), each with noise on the counts; two 12AX7 captures added to one
+// file (most voltages then hold two points: vertical steps); the 300B cut at
+// 40 W as a power-limited tracer leaves it.
 std::vector<Family> captures()
 {
-    return {{"12AX7 capture", virtualCapture("12AX7", protocol::kRangeDivisor32mA, 0.0F, 4.0F, 0.5F, 7U)},
-            {"300B capture", virtualCapture("300B", protocol::kRangeDivisor256mA, 0.0F, 30.0F, 5.0F, 11U)},
-            {"EL34 capture", virtualCapture("EL34", protocol::kRangeDivisor256mA, 0.0F, 20.0F, 2.0F, 13U)}};
+    const std::string ax7 = virtualCapture("12AX7", protocol::kRangeDivisor32mA, 0.0F, 4.0F, 0.5F, 7U);
+    const std::string b300 = virtualCapture("300B", protocol::kRangeDivisor256mA, 0.0F, 30.0F, 5.0F, 11U);
+    return {{"12AX7 capture", ax7},
+            {"300B capture", b300},
+            {"EL34 capture", virtualCapture("EL34", protocol::kRangeDivisor256mA, 0.0F, 20.0F, 2.0F, 13U)},
+            {"12AX7 captures added", ax7 + "\r\n" + virtualCapture("12AX7", protocol::kRangeDivisor32mA, 0.0F, 4.0F, 0.5F, 8U)},
+            {"300B capture cut at 40 W", cutAtPower(b300, 40.0)}};
 }
 
 // Every family a property must hold on: the captures and the reference

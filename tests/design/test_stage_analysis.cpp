@@ -10,11 +10,14 @@
 namespace zov {
 namespace {
 
-// Independent reference: walk each segment in fine steps and bisect the first
-// step over which the distance from the line changes sign inside the quadrant.
+// Independent reference: walk each segment in fine steps and bisect every
+// step over which the distance from the line changes sign inside the
+// quadrant; the crossing nearest the pivot wins (the first on the
+// low-current side, the last on the high-current side).
 Intersection referenceIntersection(const std::vector<PointColumn>& pts, double r, double u0, double i0,
                                    SwingSide side)
 {
+    Intersection last;
     for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
         const auto at = [&](double f, int row) { return pts[k][row] + f * (double(pts[k + 1][row]) - pts[k][row]); };
         const auto positive = [&](double f) { return at(f, kRowUa) - u0 + r * (1000.0 * at(f, kRowIa) - i0) > 0; };
@@ -25,11 +28,13 @@ Intersection referenceIntersection(const std::vector<PointColumn>& pts, double r
                 continue;
             for (int it = 0; it < 60; ++it)
                 (positive(a) == positive((a + b) / 2) ? a : b) = (a + b) / 2;
-            if (side == SwingSide::HighCurrent ? at(a, kRowUa) <= u0 + 1e-6 : at(a, kRowUa) >= u0 - 1e-6)
+            if (side == SwingSide::LowCurrent && at(a, kRowUa) >= u0 - 1e-6)
                 return {true, float(at(a, kRowUa)), float(1000.0 * at(a, kRowIa))};
+            if (side == SwingSide::HighCurrent && at(a, kRowUa) <= u0 + 1e-6)
+                last = {true, float(at(a, kRowUa)), float(1000.0 * at(a, kRowIa))};
         }
     }
-    return {};
+    return last;
 }
 
 // Random rising curves with uneven steps and wiggles, like measured ones; the
