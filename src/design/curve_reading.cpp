@@ -67,6 +67,12 @@ CurveReading readCurve(const std::vector<PointColumn>& points, double ua)
     // first <= ua < last: the last point at or below ua (the last of several
     // at one voltage) and the first point above it.
     const std::size_t above = firstAbove(points, ua);
+    if (above == 0 || above == points.size()) {
+        // Only points out of order get here (the reader sorts every curve);
+        // such a curve is not read rather than read past its ends.
+        reading.defined = false;
+        return reading;
+    }
     reading.anchor = above - 1;
     reading.other = above;
     return reading;
