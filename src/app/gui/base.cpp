@@ -19,6 +19,7 @@
 #include "plot/scale_selectors.h"
 #include "render/painter_surface.h"
 #include "render/scene.h"
+#include "render/scene_export.h"
 #include "zov_version.h"
 
 #include <QAction>
@@ -65,6 +66,7 @@ Base::Base(QWidget* parent)
     m_comparison = new ComparisonController(m_ws, this);
     m_project = new ProjectController(m_ws, this);
     m_report = new ReportController(m_ws, this);
+    m_report->setDialogs(systemReportDialogs(this));
     setFileChooser([this](const QString& action, const QString& title, const QString& pattern,
                           const QString& folder) { return FileDialog(this, folder, pattern, title, action); });
     connectControllers();
@@ -103,6 +105,15 @@ void Base::buildMenu()
     m_mnuCapture->setObjectName(QStringLiteral("Mnu_Capture"));
     m_mnuCook = mode->addAction(QStringLiteral("Cook"));
     m_mnuCook->setObjectName(QStringLiteral("Mnu_Cook"));
+
+    QMenu* print = menuBar()->addMenu(QStringLiteral("Print"));
+    print->setObjectName(QStringLiteral("Mnu_Report"));
+    m_mnuPrint = print->addAction(QStringLiteral("Hard copy"));
+    m_mnuPrint->setObjectName(QStringLiteral("Mnu_Print"));
+    m_mnuPrintPreview = print->addAction(QStringLiteral("Print preview ..."));
+    m_mnuPrintPreview->setObjectName(QStringLiteral("Mnu_PrintPreview"));
+    m_mnuExportPlot = print->addAction(QStringLiteral("Export plot ..."));
+    m_mnuExportPlot->setObjectName(QStringLiteral("Mnu_ExportPlot"));
 }
 
 void Base::buildClientArea()
@@ -187,6 +198,17 @@ void Base::connectControllers()
     connect(m_project, &ProjectController::refreshRequested, this, &Base::RefreshScope);
     connect(m_captureFrame, &CaptureFrame::printClicked, m_report, &ReportController::BtDirectPrint_Click);
     connect(m_report, &ReportController::message, this, &Base::showMessage);
+    connect(m_mnuPrint, &QAction::triggered, m_report, &ReportController::Mnu_Print_Click);
+    connect(m_mnuPrintPreview, &QAction::triggered, m_report, &ReportController::Mnu_PrintPreview_Click);
+    connect(m_mnuExportPlot, &QAction::triggered, m_report, &ReportController::Mnu_ExportPlot_Click);
+    m_report->setContextSource([this] {
+        ReportContext context;
+        context.powerText = m_display->powerText();
+        context.plotSizePx = scope()->size();
+        context.imports = m_cook->comparisonOptions().imports;
+        return context;
+    });
+    m_report->setPlotExporter([this](const QString& path, QString* error) { return exportPlot(path, error); });
 }
 
 // ---- Seams ----------------------------------------------------------------
@@ -203,6 +225,7 @@ void Base::setFileChooser(FileChooser chooser)
         return;
     m_capture->setFileChooser(chooser);
     m_comparison->setFileChooser(chooser);
+    m_report->setFileChooser(chooser);
 }
 
 void Base::setCaptureWaitMs(int ms)
@@ -280,18 +303,11 @@ void Base::RefreshScope()
     // design places it again.
     m_design->beginRefresh();
 
-    SceneOptions options;
-    options.voltsPerDivText = m_display->voltsPerDivText();
-    options.maPerDivText = m_display->maPerDivText();
-    options.powerText = m_display->powerText();
-    options.comparison = m_cook->comparisonOptions();
-    options.readSlot = m_comparison->slotReader();
-    options.diffColours = &m_comparison->diffColours();
+    SceneOptions options = sceneOptions();
     options.beforeComparisonSets = [this](Surface&) {
         m_cook->hideSwingReadouts();
         m_plot->hideSpanTags();
     };
-    options.afterComparisonSets = [this](Surface& surface) { m_design->drawOverlay(surface); };
 
     QImage& image = scope()->image();
     if (!m_surface)
@@ -305,6 +321,34 @@ void Base::RefreshScope()
     scope()->update();
     ++m_refreshCount;
     emit scopeRefreshed();
+}
+
+SceneOptions Base::sceneOptions()
+{
+    SceneOptions options;
+    options.voltsPerDivText = m_display->voltsPerDivText();
+    options.maPerDivText = m_display->maPerDivText();
+    options.powerText = m_display->powerText();
+    options.comparison = m_cook->comparisonOptions();
+    options.readSlot = m_comparison->slotReader();
+    options.diffColours = &m_comparison->diffColours();
+    options.afterComparisonSets = [this](Surface& surface) { m_design->drawOverlay(surface); };
+    return options;
+}
+
+bool Base::exportPlot(const QString& path, QString* error)
+{
+    // The scene writes what it computes into the Workspace it draws and steps
+    // the difference colours: the export draws on copies, so the window's
+    // state and its next picture stay as they are.
+    Workspace copy = m_ws;
+    DiffColourSequence colours = m_comparison->diffColours();
+    SceneOptions options = sceneOptions();
+    options.diffColours = &colours;
+    // The plot itself as large as on screen, the axis values in the margins.
+    const ExportMargins margins;
+    const QSize size = scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom);
+    return exportScene(path, size, copy, options, error);
 }
 
 // ---- Modes ----------------------------------------------------------------

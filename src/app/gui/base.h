@@ -20,6 +20,7 @@ class QAction;
 
 namespace zov {
 class PainterSurface;
+struct SceneOptions;
 }
 
 namespace zov::gui {
@@ -95,6 +96,10 @@ private:
     void buildMenu();
     void buildClientArea();
     void connectControllers();
+    // What the plot shows, as the scene draws it: the refresh and the export
+    // of the plot take the same options.
+    SceneOptions sceneOptions();
+    bool exportPlot(const QString& path, QString* error);
     void StartUp(const QString& projectPath);
     void Form_Resize();
 
@@ -108,6 +113,9 @@ private:
 
     QAction* m_mnuCapture = nullptr;
     QAction* m_mnuCook = nullptr;
+    QAction* m_mnuPrint = nullptr;          // "Hard copy"
+    QAction* m_mnuPrintPreview = nullptr;
+    QAction* m_mnuExportPlot = nullptr;
 
     QWidget* m_sidePanel = nullptr;
     DisplayFrame* m_display = nullptr;

@@ -1,0 +1,342 @@
+// The printed report and the plot export from the window: "Print ..." after a
+// capture, "Hard copy" of the ticked slots, the printer and PDF questions, the
+// legend offered again, "Print aborted" faults, and the export of the plot
+// through the scene. The report controller is also driven alone, against a
+// Workspace and plain values, without the window's widgets.
+#include "window_fixture.h"
+
+#include "app/gui/report_controller.h"
+#include "app/gui/scope_widget.h"
+#include "files/atomic_write.h"
+#include "print/report_messages.h"
+#include "print/report_output.h"
+#include "render/scene_export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace zov::gui::testing {
+namespace {
+
+namespace msg = zov::report_messages;
+
+// Scripted answers to the report's questions, with a log of what was asked.
+struct ScriptedDialogs {
+    QString printer;                       // empty: no printer set up
+    bool answerYes = true;
+    std::optional<QString> legendAnswer;   // nullopt: the legend box is cancelled
+    bool printerWorks = true;
+    QStringList asked;                     // questions and prompts, in order
+    QStringList legendDefaults;            // the answer offered in the legend box
+    std::vector<ReportInputs> printed;     // pages sent to the printer
+    std::vector<ReportInputs> previewed;
+
+    ReportDialogs dialogs()
+    {
+        ReportDialogs d;
+        d.printerName = [this] { return printer; };
+        d.askYesNo = [this](const QString& q) {
+            asked << q;
+            return answerYes;
+        };
+        d.askText = [this](const QString& prompt, const QString& answer) {
+            asked << prompt;
+            legendDefaults << answer;
+            return legendAnswer;
+        };
+        d.printPage = [this](const ReportInputs& page, QString* error) {
+            if (!printerWorks) {
+                *error = QStringLiteral("The printer is out of paper");
+                return false;
+            }
+            printed.push_back(page);
+            return true;
+        };
+        d.preview = [this](const ReportInputs& page) { previewed.push_back(page); };
+        return d;
+    }
+};
+
+class ReportWindowTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        window->reportController().setDialogs(script.dialogs());
+        window->setFileChooser([this](const QString&, const QString& title, const QString&, const QString&) {
+            chooserTitles << title;
+            return chosenFile;
+        });
+    }
+    QAction* menuEntry(const char* name) const
+    {
+        return window->menuBar()->findChild<QAction*>(QString::fromLatin1(name));
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs script;
+    QString chosenFile;
+    QStringList chooserTitles;
+};
+
+TEST_F(ReportWindowTest, PrintWithoutACaptureSaysNothingToPrint)
+{
+    control<QPushButton>("BtDirectPrint")->setEnabled(true);  // as after an earlier capture
+    control<QPushButton>("BtDirectPrint")->click();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].text, QStringLiteral("Nothing to print"));
+    EXPECT_EQ(messages[0].icon, MessageIcon::Question);
+    EXPECT_TRUE(script.asked.isEmpty());
+}
+
+TEST_F(ReportWindowTest, PrintAfterACaptureGoesToThePrinterWithTheLegendOfferedAgain)
+{
+    capture("0", "2", "1");
+    ASSERT_TRUE(enabled("BtDirectPrint"));
+    script.printer = QStringLiteral("Office LaserJet");
+    script.legendAnswer = QStringLiteral("12AX7, first half");
+    control<QPushButton>("BtDirectPrint")->click();
+    EXPECT_EQ(script.asked, (QStringList{QStringLiteral("Send to Office LaserJet"),
+                                         QStringLiteral("Single line legend:")}));
+    ASSERT_EQ(script.printed.size(), 1U);
+    const ReportInputs& page = script.printed[0];
+    ASSERT_EQ(page.curveTexts.size(), 1U);
+    EXPECT_EQ(page.curveTexts[0], window->workspace().CurveText);
+    EXPECT_EQ(page.legend, "12AX7, first half");
+    EXPECT_EQ(page.voltsPerDiv, window->workspace().VoltsPerDiv);
+    EXPECT_EQ(page.maPerDiv, window->workspace().MaPerDiv);
+    EXPECT_EQ(page.powerText, text("TxPwr").toStdString());
+    EXPECT_FALSE(page.operatingPoint);  // Capture mode
+    const QSize plot = window->scope()->size();
+    EXPECT_DOUBLE_EQ(page.pageHeightUnits, reportPageHeight(plot.width(), plot.height()));
+
+    // The next report offers the legend typed last; a cancelled legend prints
+    // nothing and keeps it.
+    script.legendAnswer.reset();
+    control<QPushButton>("BtDirectPrint")->click();
+    EXPECT_EQ(script.legendDefaults, (QStringList{QString(), QStringLiteral("12AX7, first half")}));
+    EXPECT_EQ(script.printed.size(), 1U);
+    EXPECT_EQ(window->reportController().legendText(), QStringLiteral("12AX7, first half"));
+
+    // "No" to the printer question: no legend asked, nothing printed.
+    script.answerYes = false;
+    script.asked.clear();
+    control<QPushButton>("BtDirectPrint")->click();
+    EXPECT_EQ(script.asked, QStringList{QStringLiteral("Send to Office LaserJet")});
+    EXPECT_EQ(script.printed.size(), 1U);
+
+    // A printer fault ends in "Print aborted" and its reason.
+    script.answerYes = true;
+    script.legendAnswer = QStringLiteral("again");
+    script.printerWorks = false;
+    control<QPushButton>("BtDirectPrint")->click();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().text, QStringLiteral("Print aborted\r\nThe printer is out of paper"));
+}
+
+TEST_F(ReportWindowTest, WithoutAPrinterThePageGoesToAPdfWrittenWhole)
+{
+    capture("0", "1", "1");
+    script.legendAnswer = QStringLiteral("To a file");
+    chosenFile = dir.filePath(QStringLiteral("page.pdf"));
+    control<QPushButton>("BtDirectPrint")->click();
+    EXPECT_EQ(script.asked, (QStringList{msg::kNoPrinterWritePdf, msg::kLegendPrompt}));
+    EXPECT_EQ(chooserTitles, QStringList{msg::kPdfDialogTitle});
+    EXPECT_TRUE(messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+    QFile pdf(chosenFile);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF-"));
+    // For a look at the printed page (pdftoppm turns it into a picture).
+    const QByteArray pictures = qgetenv("ZOV_SCREENSHOT_DIR");
+    if (!pictures.isEmpty()) {
+        QDir().mkpath(QString::fromLocal8Bit(pictures));
+        const QString copy = QDir(QString::fromLocal8Bit(pictures)).filePath(QStringLiteral("printed-page.pdf"));
+        QFile::remove(copy);
+        QFile::copy(chosenFile, copy);
+    }
+
+    // A PDF that cannot be written: "Print aborted", the reason, no file, and
+    // an earlier page under that name stays as it was.
+    chosenFile = dir.filePath(QStringLiteral("no/such/folder/page.pdf"));
+    control<QPushButton>("BtDirectPrint")->click();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Print aborted\r\n"))) << messages[0].text.toStdString();
+    EXPECT_GT(messages[0].text.size(), QStringLiteral("Print aborted\r\n").size());
+    EXPECT_FALSE(QFile::exists(chosenFile));
+
+    chosenFile = dir.filePath(QStringLiteral("page.pdf"));
+    const qint64 before = QFileInfo(chosenFile).size();
+    setInjectedWriteFailure(QStringLiteral("disk full"));
+    control<QPushButton>("BtDirectPrint")->click();
+    setInjectedWriteFailure(QString());
+    EXPECT_EQ(messages.back().text, QStringLiteral("Print aborted\r\ndisk full"));
+    EXPECT_EQ(QFileInfo(chosenFile).size(), before);
+
+    // "No" to the PDF question, or a cancelled file dialog: nothing happens.
+    const std::size_t shown = messages.size();
+    chosenFile.clear();
+    control<QPushButton>("BtDirectPrint")->click();
+    script.answerYes = false;
+    control<QPushButton>("BtDirectPrint")->click();
+    EXPECT_EQ(messages.size(), shown);
+}
+
+TEST_F(ReportWindowTest, MenuEntriesHardCopyPreviewAndExport)
+{
+    for (const char* name : {"Mnu_Print", "Mnu_PrintPreview", "Mnu_ExportPlot"})
+        ASSERT_NE(menuEntry(name), nullptr) << name;
+    EXPECT_EQ(menuEntry("Mnu_Print")->text(), QStringLiteral("Hard copy"));
+
+    // "Hard copy" with no ticked slot: a page without curves.
+    script.printer = QStringLiteral("Office LaserJet");
+    script.legendAnswer = QStringLiteral("empty page");
+    menuEntry("Mnu_Print")->trigger();
+    ASSERT_EQ(script.printed.size(), 1U);
+    EXPECT_TRUE(script.printed[0].curveTexts.empty());
+
+    // The preview in Capture mode after a capture shows the captured family.
+    capture("0", "1", "1");
+    menuEntry("Mnu_PrintPreview")->trigger();
+    ASSERT_EQ(script.previewed.size(), 1U);
+    ASSERT_EQ(script.previewed[0].curveTexts.size(), 1U);
+    EXPECT_EQ(script.previewed[0].curveTexts[0], window->workspace().CurveText);
+    EXPECT_EQ(script.previewed[0].legend, "empty page");
+
+    // Export of the plot: PNG as large as the plot plus the axis margins, SVG
+    // and PDF; the Workspace is not touched by it.
+    const Workspace before = window->workspace();
+    const int refreshes = window->refreshCount();
+    const ExportMargins margins;
+    for (const char* name : {"plot.png", "plot.svg", "plot.pdf"}) {
+        SCOPED_TRACE(name);
+        chosenFile = dir.filePath(QString::fromLatin1(name));
+        menuEntry("Mnu_ExportPlot")->trigger();
+        EXPECT_TRUE(QFile::exists(chosenFile));
+    }
+    const QImage png(dir.filePath(QStringLiteral("plot.png")));
+    EXPECT_EQ(png.size(), window->scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom));
+    // The plot's pixels are those of the screen: the family in its colour at
+    // the same place.
+    const QImage& screen = window->scope()->image();
+    int same = 0;
+    int inked = 0;
+    for (int y = 0; y < screen.height(); y += 3) {
+        for (int x = 0; x < screen.width(); x += 3) {
+            const QRgb s = screen.pixel(x, y) & 0xFFFFFF;
+            if (s == 0xFFFFFF)
+                continue;
+            ++inked;
+            same += (png.pixel(x + margins.left, y + margins.top) & 0xFFFFFF) == s;
+        }
+    }
+    EXPECT_GT(inked, 100);
+    EXPECT_GT(same, inked * 9 / 10);
+    EXPECT_EQ(window->refreshCount(), refreshes);
+    EXPECT_EQ(window->workspace().CurveText, before.CurveText);
+    EXPECT_EQ(window->workspace().MarkerY, before.MarkerY);
+    EXPECT_EQ(window->workspace().VoltsPerDiv, before.VoltsPerDiv);
+
+    chosenFile = dir.filePath(QStringLiteral("plot.bmp"));
+    menuEntry("Mnu_ExportPlot")->trigger();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().icon, MessageIcon::Critical);
+    EXPECT_FALSE(QFile::exists(chosenFile));
+}
+
+// With ZOV_SCREENSHOT_DIR set: the window with its "Print" menu open, and the
+// print preview of the captured family, for a person to look at.
+TEST_F(ReportWindowTest, PicturesOfTheMenuAndThePreview)
+{
+    const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR");
+    if (target.isEmpty())
+        GTEST_SKIP() << "set ZOV_SCREENSHOT_DIR to write the pictures";
+    const QDir dir(QString::fromLocal8Bit(target));
+    QDir().mkpath(dir.path());
+    capture("0", "4", "1");
+    QMenu* menu = window->menuBar()->findChild<QMenu*>(QStringLiteral("Mnu_Report"));
+    ASSERT_NE(menu, nullptr);
+    menu->popup(window->mapToGlobal(QPoint(60, 20)));
+    ZOV_WAIT(menu->isVisible(), 5000);
+    EXPECT_TRUE(window->grab().save(dir.filePath(QStringLiteral("report-window.png"))));
+    EXPECT_TRUE(menu->grab().save(dir.filePath(QStringLiteral("report-menu.png"))));
+    menu->hide();
+
+    // The real preview dialog, shown without its own event loop.
+    const ReportInputs page = window->reportController().pageFor({window->workspace().CurveText});
+    QPrintPreviewDialog preview(window.get());
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&page](QPrinter* printer) {
+        QString error;
+        printReport(*printer, page, &error);
+    });
+    preview.resize(700, 900);
+    preview.show();
+    QTest::qWait(500);
+    EXPECT_TRUE(preview.grab().save(dir.filePath(QStringLiteral("report-preview.png"))));
+}
+
+// The controller alone: a Workspace, plain context values and scripted answers.
+TEST(ReportControllerAlone, HardCopyReadsTheTickedSlotFilesAtPrintTime)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto writeFile = [&](const char* name, const char* bytes) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QString a = writeFile("a.tdf", "100 0.001 -1 0 0\r\n200 0.003 -1 0 0\r\n");
+    const QString b = writeFile("b.tdf", "50 0.002 -2 0 0\r\n");
+
+    Workspace ws;
+    ws.ModeName = QStringLiteral("Cook");
+    ws.MarkerX = 30000.0F;
+    ws.MarkerY = 40000.0F;
+    ws.LoadKOhm = 47.0F;
+    ReportController report(ws);
+    ScriptedDialogs script;
+    script.printer = QStringLiteral("Lab printer");
+    script.legendAnswer = QStringLiteral("slots");
+    report.setDialogs(script.dialogs());
+    ReportContext context;
+    context.powerText = "3.5";
+    context.plotSizePx = QSize(800, 600);
+    context.imports[0] = {true, a};
+    context.imports[1] = {false, b};                                  // not ticked
+    context.imports[2] = {true, dir.filePath(QStringLiteral("gone.tdf"))};  // cannot be opened
+    context.imports[4] = {true, b};
+    report.setContextSource([&] { return context; });
+
+    report.Mnu_Print_Click();
+    ASSERT_EQ(script.printed.size(), 1U);
+    const ReportInputs& page = script.printed[0];
+    ASSERT_EQ(page.curveTexts.size(), 2U);  // slots 0 and 4; slot 2 skipped silently
+    EXPECT_EQ(page.curveTexts[0], "100 0.001 -1 0 0\r\n200 0.003 -1 0 0\r\n");
+    EXPECT_EQ(page.curveTexts[1], "50 0.002 -2 0 0\r\n");
+    EXPECT_EQ(page.powerText, "3.5");
+    EXPECT_DOUBLE_EQ(page.pageHeightUnits, 800.0 / 600.0 * 65536.0 * 1.4);
+    ASSERT_TRUE(page.operatingPoint);
+    EXPECT_EQ(page.operatingPoint->markerX, 30000.0F);
+    EXPECT_EQ(page.operatingPoint->markerY, 40000.0F);
+    EXPECT_EQ(page.operatingPoint->loadKOhm, 47.0F);
+
+    // Files are read at print time: a changed file prints its new content.
+    writeFile("a.tdf", "120 0.002 -1 0 0\r\n");
+    report.Mnu_Print_Click();
+    ASSERT_EQ(script.printed.size(), 2U);
+    EXPECT_EQ(script.printed[1].curveTexts[0], "120 0.002 -1 0 0\r\n");
+
+    // No marker on the plot: no operating point on the page.
+    ws.MarkerY = 65536.0F;
+    EXPECT_FALSE(report.pageFor({}).operatingPoint);
+}
+
+}  // namespace
+}  // namespace zov::gui::testing
