@@ -136,18 +136,22 @@ TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
     ASSERT_TRUE(decoy.open(QIODevice::WriteOnly) && decoy.write("1 2\r\n") == 5);
     decoy.close();
     ASSERT_NE(QFile::encodeName(decoy.fileName()), name);
-    const auto runWithName = [&](const QStringList& args) {
-        const QString script = QStringLiteral(R"(p="$1$(printf '\377\376').tdf"; c="$2"; shift 2; exec "$0" "$c" "$p" "$@")");
+    // zov-cli COMMAND [OPTION] NAME ARGS..., NAME being prefix, the two bytes and the suffix.
+    const auto runWithName = [&](const QString& command, const QStringList& args, const QString& option = {},
+                                 const QString& suffix = QStringLiteral(".tdf")) {
+        const QString script = QStringLiteral(
+            R"(p="$1$(printf '\377\376')$2"; o="$3"; c="$4"; shift 4; exec "$0" "$c" $o "$p" "$@")");
         testing::CliRun r;
         QProcess shell;
-        shell.start(QStringLiteral("/bin/sh"), QStringList{"-c", script, testing::cliPath(), QFile::decodeName(prefix)} + args);
+        shell.start(QStringLiteral("/bin/sh"),
+                    QStringList{"-c", script, testing::cliPath(), QFile::decodeName(prefix), suffix, option, command} + args);
         if (shell.waitForFinished(30000) && shell.exitStatus() == QProcess::NormalExit)
             r.exitCode = shell.exitCode();
         r.out = shell.readAllStandardOutput();
         r.err = shell.readAllStandardError();
         return r;
     };
-    const auto missing = runWithName({"design", "--ua", "1", "--ia", "1", "--load", "1"});
+    const auto missing = runWithName("design", {"--ua", "1", "--ia", "1", "--load", "1"});
     EXPECT_TRUE(missing.exitCode == 2 && missing.err.contains("cannot open")) << missing.err.toStdString();
     {
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -155,16 +159,36 @@ TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
         ASSERT_EQ(::write(fd, family.constData(), std::size_t(family.size())), family.size());
         ::close(fd);
     }
-    const auto designRun = runWithName({"design", "--ua", "100", "--ia", "4", "--load", "20"});
+    const auto designRun = runWithName("design", {"--ua", "100", "--ia", "4", "--load", "20"});
     ASSERT_EQ(designRun.exitCode, 0) << designRun.err.toStdString();
     EXPECT_TRUE(at(QJsonDocument::fromJson(designRun.out).object(), "parameters", "found").toBool());
-    const auto inspectRun = runWithName({"inspect"});
+    const auto inspectRun = runWithName("inspect", {});
     EXPECT_EQ(inspectRun.exitCode, 0);
     EXPECT_EQ(QJsonDocument::fromJson(inspectRun.out).object()["series"].toArray().size(), 31);
-    const auto importRun = runWithName({"import", "--out", dir.filePath("imported.tdf")});
+    const auto importRun = runWithName("import", {"--out", dir.filePath("imported.tdf")});
     EXPECT_TRUE(importRun.exitCode == 0 && QFile::exists(dir.filePath("imported.tdf"))) << importRun.err.toStdString();
-    const auto renderRun = runWithName({"render", "--out", dir.filePath("family.png")});
+    const auto renderRun = runWithName("render", {"--out", dir.filePath("family.png")});
     EXPECT_TRUE(renderRun.exitCode == 0 && QFile::exists(dir.filePath("family.png"))) << renderRun.err.toStdString();
+
+    // Output names go to writers that take decoded names: one that does not
+    // survive decoding is refused, never written under the decoded name.
+    const QString good = dir.filePath("good.tdf");
+    QFile::copy(QFile::decodeName(name), good);
+    const struct {
+        const char* command;
+        const char* option;
+        const char* suffix;
+        QStringList args;
+    } outputs[] = {{"render", "--out", ".png", {good}},
+                   {"import", "--out", ".tdf", {good}},
+                   {"capture", "--save", ".tdf", {"--port", "/dev/null", "--start", "0", "--stop", "1"}}};
+    for (const auto& o : outputs) {
+        const auto run = runWithName(o.command, o.args, o.option, o.suffix);
+        EXPECT_TRUE(run.exitCode == 2 && run.err.contains("not valid UTF-8")) << o.command << ": " << run.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(QFile::decodeName(prefix + "\xff\xfe.png")));
+    ASSERT_TRUE(decoy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(decoy.readAll(), "1 2\r\n");  // the decoded .tdf name was not written either
 }
 
 }  // namespace

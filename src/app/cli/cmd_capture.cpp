@@ -6,6 +6,7 @@
 // written); 4 the file could not be written.
 #include "app/cli/command_options.h"
 #include "app/cli/commands.h"
+#include "app/cli/native_args.h"
 #include "files/tdf_file.h"
 #include "core/text.h"
 #include "measure/capture_sweep.h"
@@ -88,6 +89,8 @@ int runCapture(const QStringList& args)
     const QString file = options.text(append ? "append" : "save");
     if (file.isEmpty())
         return options.fail("give --save FILE or --append FILE");
+    if (!nameSurvivesDecoding(file))
+        return options.fail(kOutputNameNotUtf8);
     const QString start = options.text("start");
     const QString stop = options.text("stop");
     const QString pitch = options.isSet("pitch") ? options.text("pitch") : QStringLiteral("0");

@@ -47,6 +47,8 @@ int runImport(const QStringList& args)
     const QString out = options.text("out");
     if (out.isEmpty())
         return options.fail("--out OUT.tdf is required");
+    if (!nameSurvivesDecoding(out))
+        return options.fail(kOutputNameNotUtf8);
 
     ImportOptions import;
     if (options.isSet("format")) {

@@ -123,6 +123,8 @@ int runRender(const QStringList& args)
     const QString curvesPath = files.first();
     const QString backgroundPath = cli.text("background");
     const QString outPath = cli.text("out");
+    if (!nameSurvivesDecoding(outPath))
+        return cli.fail(kOutputNameNotUtf8);
     if (!exportFormatFor(outPath))
         return inputError(QString::fromLatin1(msg::kUnknownExtension) + QLatin1String(": ") + outPath);
 

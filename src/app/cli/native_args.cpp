@@ -63,11 +63,16 @@ std::optional<QByteArray> readArgumentFile(const QString& argument, QString* rea
     return bytes;
 }
 
+bool nameSurvivesDecoding(const QString& argument)
+{
+    return QFile::encodeName(argument) == nativeArgument(argument);
+}
+
 QString inputPath(const QString& argument)
 {
-    const QByteArray name = nativeArgument(argument);
-    if (QFile::encodeName(argument) == name)
+    if (nameSurvivesDecoding(argument))
         return argument;
+    const QByteArray name = nativeArgument(argument);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return argument;

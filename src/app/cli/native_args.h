@@ -36,4 +36,11 @@ std::optional<QByteArray> readArgumentFile(const QString& argument, QString* rea
 // failure as it would.
 QString inputPath(const QString& argument);
 
+// True when the file-name bytes of an argument survive decoding, so that the
+// decoded name opens the same file. Output files are written through
+// writers that take decoded names; an output name that does not survive is
+// refused (with kOutputNameNotUtf8) rather than written under another name.
+bool nameSurvivesDecoding(const QString& argument);
+inline constexpr char kOutputNameNotUtf8[] = "cannot write a file whose name is not valid UTF-8";
+
 }  // namespace zov::cli
