@@ -243,11 +243,25 @@ TEST_F(ReportWindowTest, MenuEntriesHardCopyPreviewAndExport)
     EXPECT_EQ(window->workspace().MarkerY, before.MarkerY);
     EXPECT_EQ(window->workspace().VoltsPerDiv, before.VoltsPerDiv);
 
-    chosenFile = dir.filePath(QStringLiteral("plot.bmp"));
+    // Faults: an unknown format, a folder that does not exist, a failed
+    // write (the earlier picture stays whole).
+    for (const char* name : {"plot.bmp", "no/such/folder/plot.png"}) {
+        SCOPED_TRACE(name);
+        chosenFile = dir.filePath(QString::fromLatin1(name));
+        const std::size_t shown = messages.size();
+        menuEntry("Mnu_ExportPlot")->trigger();
+        ASSERT_EQ(messages.size(), shown + 1);
+        EXPECT_EQ(messages.back().icon, MessageIcon::Critical);
+        EXPECT_FALSE(QFile::exists(chosenFile));
+    }
+    chosenFile = dir.filePath(QStringLiteral("plot.png"));
+    const qint64 pngSize = QFileInfo(chosenFile).size();
+    setInjectedWriteFailure(QStringLiteral("disk full"));
+    control<QComboBox>("CbVdiv")->setEditText(QStringLiteral("50"));
     menuEntry("Mnu_ExportPlot")->trigger();
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back().icon, MessageIcon::Critical);
-    EXPECT_FALSE(QFile::exists(chosenFile));
+    setInjectedWriteFailure(QString());
+    EXPECT_TRUE(messages.back().text.endsWith(QStringLiteral("disk full"))) << messages.back().text.toStdString();
+    EXPECT_EQ(QFileInfo(chosenFile).size(), pngSize);
 }
 
 // With ZOV_SCREENSHOT_DIR set: the window with its "Print" menu open, and the

@@ -15,7 +15,9 @@
 #include "app/gui/scope_widget.h"
 #include "app/gui/select_series_frame.h"
 #include "app/gui/show_vg_frame.h"
+#include "files/atomic_write.h"
 #include "files/file_dialog.h"
+#include "files/files_messages.h"
 #include "plot/scale_selectors.h"
 #include "render/painter_surface.h"
 #include "render/scene.h"
@@ -24,8 +26,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -348,7 +353,22 @@ bool Base::exportPlot(const QString& path, QString* error)
     // The plot itself as large as on screen, the axis values in the margins.
     const ExportMargins margins;
     const QSize size = scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom);
-    return exportScene(path, size, copy, options, error);
+    // Drawn into a scratch file first, then put in place whole: a failed
+    // write never leaves a half-written picture under the chosen name.
+    QTemporaryDir scratch;
+    const QString drawn = scratch.filePath(QStringLiteral("plot.") + QFileInfo(path).suffix());
+    if (!scratch.isValid() || !exportScene(drawn, size, copy, options, error)) {
+        if (error != nullptr && !scratch.isValid())
+            *error = msg::writeFailed(path, scratch.errorString());
+        return false;
+    }
+    QFile file(drawn);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const FileResult written =
+        replaceFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!written.ok && error != nullptr)
+        *error = msg::writeFailed(path, written.error);
+    return written.ok;
 }
 
 // ---- Modes ----------------------------------------------------------------
