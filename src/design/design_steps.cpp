@@ -62,6 +62,15 @@ float swingStep(const CurveSet& set)
     return set.Vg1Spacing / 5.0F;
 }
 
+DesignInputs designInputsFromTexts(Topology topology, std::string_view loadText, std::string_view vinText)
+{
+    DesignInputs inputs;
+    inputs.topology = topology;
+    inputs.loadKOhm = clampLoadKOhm(static_cast<float>(numericValue(loadText)));
+    inputs.vinVpp = static_cast<float>(numericValue(vinText));
+    return inputs;
+}
+
 std::optional<std::string> clampedLoadText(std::string_view loadText)
 {
     const double v = numericValue(loadText);

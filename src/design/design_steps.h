@@ -3,6 +3,7 @@
 // fields and the clamp of the load field, as functions of their texts so that
 // the window only moves texts around.
 
+#include "design/design_inputs.h"
 #include "core/curve_store.h"
 
 #include <optional>
@@ -37,6 +38,12 @@ float loadStepKOhm(std::string_view loadText);
 // The step of the swing field, stepped from the load field with Left and
 // Right: a fifth of the family's grid-1 spacing.
 float swingStep(const CurveSet& set);
+
+// The inputs of a design as the fields hold them: the load read as its
+// leading number and kept within the clamp (a field still being typed may hold
+// "0" for a moment; the slope must never be zero), the swing read as its
+// leading number.
+DesignInputs designInputsFromTexts(Topology topology, std::string_view loadText, std::string_view vinText);
 
 // The load field's clamp: the text that replaces `loadText` when its value lies
 // outside kMinLoadKOhm ... kMaxLoadKOhm ("0.01" or "100000"), or nothing when

@@ -96,6 +96,21 @@ TEST(DesignSteps, SteppedLoadStaysWithinLimits)
     }
 }
 
+TEST(DesignSteps, InputsFromFieldTexts)
+{
+    const struct {
+        const char *load, *vin;
+        float loadKOhm, vinVpp;
+    } cases[] = {{"10", " 2", 10.0F, 2.0F}, {"0", "1,5", 0.01F, 1.0F}, {"", "", 0.01F, 0.0F},
+                 {"5e6", ".2", 100000.0F, 0.2F}, {"27.0", "abc", 27.0F, 0.0F}};
+    for (const auto& c : cases) {
+        const DesignInputs in = designInputsFromTexts(Topology::PushPull, c.load, c.vin);
+        EXPECT_EQ(in.topology, Topology::PushPull);
+        EXPECT_FLOAT_EQ(in.loadKOhm, c.loadKOhm) << c.load;
+        EXPECT_FLOAT_EQ(in.vinVpp, c.vinVpp) << c.vin;
+    }
+}
+
 TEST(DesignSteps, SwingStepIsAFifthOfTheGridSpacing)
 {
     CurveSet set;

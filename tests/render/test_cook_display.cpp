@@ -8,6 +8,7 @@
 #include "plot/collecting_label_sink.h"
 #include "plot/cursor_readout.h"
 #include "plot/series_selection_form.h"
+#include "render/capture_step.h"
 #include "render/design_figures.h"
 #include "render/diff_colour_sequence.h"
 #include "render/painter_surface.h"
@@ -332,6 +333,32 @@ TEST(DesignFigures, NothingToRecomputeWithoutAValidOperatingPoint)
     EXPECT_EQ(s.lines().size(), 2U);
     EXPECT_EQ(s.points().size(), 1U);
     EXPECT_TRUE(s.texts().empty());
+}
+
+// ---- A sweep step ------------------------------------------------------------
+
+// A step draws the curves measured so far over the picture and nothing else:
+// no clear, no grid or limit over them, the caller's pen kept.
+TEST(CaptureStep, DrawsTheCurveTextOverThePicture)
+{
+    Workspace ws = workspaceAt("20", "1");
+    ws.CurveText = curveText({{20, 0.001}, {60, 0.003}, {100, 0.006}}, "-1") +
+                   curveText({{20, 0.0005}, {60, 0.002}}, "-2");
+    RecordingSurface s;
+    s.setColour(rgb(9, 9, 9));
+    s.setPenWidth(1);
+    drawCaptureStep(s, ws);
+    EXPECT_EQ(s.clearCount(), 0);
+    ASSERT_FALSE(s.lines().empty());
+    for (const RecordedPrimitive& p : s.lines()) {
+        EXPECT_EQ(p.colour, rgb(0, 0, 128));
+        EXPECT_EQ(p.penWidth, 2);
+        EXPECT_EQ(p.drawMode, kDrawModeCopy);
+    }
+    EXPECT_TRUE(s.findText("-1").has_value());
+    EXPECT_TRUE(s.findText("-2").has_value());
+    EXPECT_EQ(s.colour(), rgb(9, 9, 9));
+    EXPECT_EQ(s.penWidth(), 1);
 }
 
 }  // namespace
