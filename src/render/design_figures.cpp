@@ -47,11 +47,14 @@ void xorText(Surface& surface, double left, double top, const std::string& text,
     surface.text(text);
 }
 
-void spanPair(Surface& surface, const Workspace& ws, float dU, float dI, float u, float iMa, Colour colour)
+// `row` 0 puts the voltage tag on the bottom edge, row 1 one text line above
+// it: the swing's tag and the tags of its two halves stand close together
+// when the swing is small, and would otherwise print over each other.
+void spanPair(Surface& surface, const Workspace& ws, float dU, float dI, float u, float iMa, Colour colour, int row)
 {
     const std::string voltage = spanCaption(dU);
     const std::string current = spanCaption(dI);
-    const double top = 65536.0 - surface.textHeight(voltage) - kSpanTagInsetUnits;
+    const double top = 65536.0 - (row + 1) * surface.textHeight(voltage) - kSpanTagInsetUnits;
     xorText(surface, UaToX(ws, u) - surface.textWidth(voltage) / 2.0, top, voltage, colour);
     xorText(surface, kSpanTagInsetUnits, IaToY(ws, iMa) - surface.textHeight(current) / 2.0, current,
             colour);
@@ -99,9 +102,9 @@ void drawSpanTags(Surface& surface, const Workspace& ws)
     const CurveTrace& down = ws.DownCurve;
     // The same differences the analysis reports (StageResults::spans), from
     // the values the Workspace keeps, so that erasing redraws them exactly.
-    spanPair(surface, ws, down.U - up.U, up.I - down.I, u0, i0, kSpanColour);
-    spanPair(surface, ws, down.U - u0, down.I - i0, down.U, down.I, kHalfSpanColour);
-    spanPair(surface, ws, up.U - u0, up.I - i0, up.U, up.I, kHalfSpanColour);
+    spanPair(surface, ws, down.U - up.U, up.I - down.I, u0, i0, kSpanColour, 0);
+    spanPair(surface, ws, down.U - u0, down.I - i0, down.U, down.I, kHalfSpanColour, 1);
+    spanPair(surface, ws, up.U - u0, up.I - i0, up.U, up.I, kHalfSpanColour, 1);
 }
 
 void toggleDesignFigures(Surface& surface, const Workspace& ws, Topology topology)

@@ -29,7 +29,7 @@ inline constexpr Colour kTraceInk = rgb(0, 128, 0) ^ 0xFFFFFFU;
 inline constexpr Colour kSpanColour = rgb(0, 0, 0);
 inline constexpr Colour kHalfSpanColour = rgb(0, 0, 255);
 // Span tags stand this far inside the bottom and left edges (plot units).
-inline constexpr double kSpanTagInsetUnits = 300.0;
+inline constexpr double kSpanTagInsetUnits = 500.0;
 
 // The marker and the load line of a placement (XOR).
 void drawPlacementFigure(Surface& surface, const Placement& placement);
@@ -41,8 +41,9 @@ void drawSwingTrace(Surface& surface, const Workspace& ws, const CurveTrace& tra
 void drawOperatingCurve(Surface& surface, const Workspace& ws, const CurveTrace& trace);
 
 // The three pairs of span tags of an analysis with results (XOR texts): the
-// voltage tags centred under their anode voltage at the bottom edge, the
-// current tags at the left edge at their current.
+// voltage tags centred under their anode voltage at the bottom edge (the
+// swing's on the edge, its halves' one line above), the current tags at the
+// left edge at their current.
 void drawSpanTags(Surface& surface, const Workspace& ws);
 
 // Draws, or erases when drawn before with the same Workspace values, every XOR
