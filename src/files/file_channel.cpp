@@ -18,8 +18,8 @@ struct Registry {
     std::mutex mutex;
     std::map<int, std::unique_ptr<QFile>> files;
 
-    // The lowest free number above 0, so numbers stay small, as the channels
-    // of the original design were.
+    // The lowest free number above 0: small numbers, and 0 stays free to
+    // mean "no file" for the callers.
     int nextFreeNumber() const
     {
         int n = 1;
@@ -155,6 +155,24 @@ int openChannelCount()
     Registry& r = registry();
     const std::lock_guard<std::mutex> lock(r.mutex);
     return static_cast<int>(r.files.size());
+}
+
+bool readWholeFile(const QString& path, QByteArray& bytes, QString* error)
+{
+    QString mode = QStringLiteral("RB");
+    const int channel = OpenFile(path, mode, kFileRetryMs);
+    if (channel == 0) {
+        if (error != nullptr)
+            *error = FileExists(path) ? QStringLiteral("cannot open the file") : QStringLiteral("no such file");
+        return false;
+    }
+    QFile* file = channelFile(channel);
+    bytes = file->readAll();
+    const bool ok = file->error() == QFileDevice::NoError;
+    if (!ok && error != nullptr)
+        *error = file->errorString();
+    CloseFile(channel, kFileRetryMs);
+    return ok;
 }
 
 }  // namespace zov

@@ -16,6 +16,7 @@
 // no permission), so the retry only matters for files briefly locked or being
 // replaced by another program.
 
+#include <QByteArray>
 #include <QString>
 
 class QFile;
@@ -44,6 +45,11 @@ bool CloseFile(int fileNumber, int retryMs = kFileRetryMs);
 // The open file of a channel, for reading or writing its bytes; null for an
 // unknown number. The pointer stays valid until CloseFile.
 QFile* channelFile(int fileNumber);
+
+// Reads a whole file through a channel, byte for byte. False when the file
+// cannot be opened or a read fails part-way (then *error, when given, says why
+// and `bytes` must not be used).
+bool readWholeFile(const QString& path, QByteArray& bytes, QString* error = nullptr);
 
 // Number of open channels (for tests: every open must be matched by a close).
 int openChannelCount();

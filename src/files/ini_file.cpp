@@ -137,19 +137,6 @@ std::string_view viewOf(const QByteArray& bytes)
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
-bool readWholeFile(const QString& path, QByteArray& bytes)
-{
-    QString mode = QStringLiteral("R");
-    const int channel = OpenFile(path, mode, kFileRetryMs);
-    if (channel == 0)
-        return false;
-    QFile* file = channelFile(channel);
-    bytes = file->readAll();
-    const bool ok = file->error() == QFileDevice::NoError;
-    CloseFile(channel, kFileRetryMs);
-    return ok;
-}
-
 }  // namespace
 
 std::string readIniValue(std::string_view bytes, std::string_view section, std::string_view key, bool* found)

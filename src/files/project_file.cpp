@@ -104,19 +104,6 @@ private:
     std::string m_bytes;
 };
 
-bool readWholeFile(const QString& path, QByteArray& bytes)
-{
-    QString mode = QStringLiteral("RB");
-    const int channel = OpenFile(path, mode, kFileRetryMs);
-    if (channel == 0)
-        return false;
-    QFile* file = channelFile(channel);
-    bytes = file->readAll();
-    const bool ok = file->error() == QFileDevice::NoError;
-    CloseFile(channel, kFileRetryMs);
-    return ok;
-}
-
 std::string_view viewOf(const QByteArray& bytes)
 {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};

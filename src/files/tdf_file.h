@@ -39,14 +39,13 @@ bool ReadCurveSet(CurveSet& set);
 // The same parse on bytes already in memory (set.FileName is left as it is).
 bool readCurveSetFromMemory(CurveSet& set, std::string_view bytes);
 
-// Stable sort of the columns of a table ascending by row `keyRow` (numeric
-// comparison; `kind` is the comparison kind, 2 = numeric, the only one there
-// is). Returns 0 when sorted, -1 when keyRow is not a row of the table, -2
+// Stable sort of the columns of a table ascending by row `keyRow`, compared
+// as numbers. Returns 0 when sorted, -1 when keyRow is not a row of the table, -2
 // when the table has fewer than two columns (checked first). Equal keys keep
 // their order. A PointColumn table has rows 0..6, a GridColumn table rows 0
 // (voltage) and 1 (series index).
-int SortColumns(std::vector<PointColumn>& table, int keyRow, int kind = 2);
-int SortColumns(std::vector<GridColumn>& table, int keyRow, int kind = 2);
+int SortColumns(std::vector<PointColumn>& table, int keyRow);
+int SortColumns(std::vector<GridColumn>& table, int keyRow);
 
 // ---- Writing --------------------------------------------------------------
 

@@ -165,13 +165,13 @@ int sortColumnsBy(std::vector<Column>& table, int keyRow, int rowCount, Key key)
 
 }  // namespace
 
-int SortColumns(std::vector<PointColumn>& table, int keyRow, int /*kind*/)
+int SortColumns(std::vector<PointColumn>& table, int keyRow)
 {
     return sortColumnsBy(table, keyRow, 7,
                          [](const PointColumn& c, int row) { return c[static_cast<std::size_t>(row)]; });
 }
 
-int SortColumns(std::vector<GridColumn>& table, int keyRow, int /*kind*/)
+int SortColumns(std::vector<GridColumn>& table, int keyRow)
 {
     return sortColumnsBy(table, keyRow, 2, [](const GridColumn& c, int row) {
         return row == 0 ? c.voltage : static_cast<float>(c.series);
@@ -261,12 +261,9 @@ bool readCurveSetFromMemory(CurveSet& set, std::string_view text)
 
 bool ReadCurveSet(CurveSet& set)
 {
-    QString mode = QStringLiteral("R");
-    const int channel = OpenFile(set.FileName, mode, kFileRetryMs);
-    if (channel == 0)
+    QByteArray bytes;
+    if (!readWholeFile(set.FileName, bytes))
         return false;
-    const QByteArray bytes = channelFile(channel)->readAll();
-    CloseFile(channel, kFileRetryMs);
     return readCurveSetFromMemory(set, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 

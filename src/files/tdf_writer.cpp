@@ -20,17 +20,10 @@ FileResult writeTdfText(const QString& path, std::string_view curveText, TdfWrit
     if (mode == TdfWriteMode::Append && FileExists(path)) {
         // The old content is copied into the new file, so the append is as
         // atomic as a replace: a failure leaves the file as it was.
-        QString readMode = QStringLiteral("R");
-        const int channel = OpenFile(path, readMode, kFileRetryMs);
-        if (channel == 0)
-            return {false, QStringLiteral("cannot read the existing file")};
-        QFile* file = channelFile(channel);
-        const QByteArray old = file->readAll();
-        const bool readOk = file->error() == QFileDevice::NoError;
-        const QString reason = file->errorString();
-        CloseFile(channel, kFileRetryMs);
-        if (!readOk)
-            return {false, reason};
+        QByteArray old;
+        QString reason;
+        if (!readWholeFile(path, old, &reason))
+            return {false, QStringLiteral("cannot read the existing file: ") + reason};
         bytes.reserve(static_cast<std::size_t>(old.size()) + curveText.size() + 2);
         bytes.append(old.constData(), static_cast<std::size_t>(old.size()));
     }
@@ -66,15 +59,8 @@ bool loadBackgroundFile(Workspace& ws, const QString& path)
     if (path.isEmpty())
         return false;
     ws.TdfFolder = FolderOf(path);
-    QString mode = QStringLiteral("R");
-    const int channel = OpenFile(path, mode, kFileRetryMs);
-    if (channel == 0)
-        return false;
-    QFile* file = channelFile(channel);
-    const QByteArray bytes = file->readAll();
-    const bool readOk = file->error() == QFileDevice::NoError;
-    CloseFile(channel, kFileRetryMs);
-    if (!readOk)
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes))
         return false;
     ws.BackgroundText.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     return true;

@@ -1,12 +1,13 @@
 #pragma once
 // The drawing surface: every picture of the plot (screen, printer, image
 // export, tests) is drawn through this interface in plot units (65536 x 65536,
-// origin top-left, Y downwards), with the state model of a classic plot
-// control: a current drawing position, a drawing colour, a draw mode (copy 13,
+// origin top-left, Y downwards), with a small drawing state that stays set
+// until changed, so the drawing code reads like a pen plotter's: a current
+// drawing position, a drawing colour, a draw mode (copy 13,
 // XOR 7), a line style and a pen width that stay set until changed.
 //
-// Implementations: PainterSurface (display/painter_surface.h) over any
-// QPaintDevice, and RecordingSurface (display/recording_surface.h) for tests.
+// Implementations: PainterSurface (render/painter_surface.h) over any
+// QPaintDevice, and RecordingSurface (render/recording_surface.h) for tests.
 
 #include "core/curve_store.h"
 
@@ -14,7 +15,7 @@
 
 namespace zov {
 
-// Line styles of the surface (the numbering of the classic plot control).
+// Line styles of the surface.
 enum LineStyle : int {
     kLineSolid = 0,
     kLineDash = 1,
