@@ -1,26 +1,31 @@
 #include "sim/tube_model.h"
 
-#include <cmath>
-
 namespace zov {
 
 namespace {
-
-// ln(1 + exp(x)) without overflow for large x.
-double softplus(double x)
-{
-    return x > 30.0 ? x : std::log1p(std::exp(x));
-}
 
 std::vector<TubeModel> makeModels()
 {
     std::vector<TubeModel> models;
     const auto triode = [&](const char* name, double mu, double ex, double kg1, double kp, double kvb) {
-        models.push_back({QString::fromLatin1(name), false, mu, ex, kg1, kp, kvb, 0.0});
+        TubeModelParams p;
+        p.mu = mu;
+        p.ex = ex;
+        p.kg1 = kg1;
+        p.kp = kp;
+        p.kvb = kvb;
+        models.push_back({QString::fromLatin1(name), TubeModelKind::KorenTriode, p, 0.0});
     };
-    const auto pentode = [&](const char* name, double mu, double ex, double kg1, double kp, double kvb,
+    const auto pentode = [&](const char* name, double mu, double ex, double kg1, double kg2, double kp, double kvb,
                              double screenVolts) {
-        models.push_back({QString::fromLatin1(name), true, mu, ex, kg1, kp, kvb, screenVolts});
+        TubeModelParams p;
+        p.mu = mu;
+        p.ex = ex;
+        p.kg1 = kg1;
+        p.kg2 = kg2;
+        p.kp = kp;
+        p.kvb = kvb;
+        models.push_back({QString::fromLatin1(name), TubeModelKind::KorenPentode, p, screenVolts});
     };
     // Koren's table.
     triode("12AX7", 100, 1.4, 1060, 600, 300);
@@ -39,8 +44,8 @@ std::vector<TubeModel> makeModels()
     triode("EL34-triode", 11, 1.35, 378, 60, 300);
     // Pentodes from Koren's table at a typical screen voltage: the GE 6L6GC and
     // Philips EL34 class-A operating points use 250 V on grid 2.
-    pentode("EL34", 11, 1.35, 650, 60, 24, 250);
-    pentode("6L6GC", 8.7, 1.35, 1460, 48, 12, 250);
+    pentode("EL34", 11, 1.35, 650, 4200, 60, 24, 250);
+    pentode("6L6GC", 8.7, 1.35, 1460, 4500, 48, 12, 250);
     return models;
 }
 
@@ -48,19 +53,7 @@ std::vector<TubeModel> makeModels()
 
 double TubeModel::anodeCurrent(double uaVolts, double vg1Volts) const
 {
-    if (uaVolts <= 0.0)
-        return 0.0;
-    double e1 = 0.0;
-    if (pentode)
-        e1 = (screenVolts / kp) * softplus(kp * (1.0 / mu + vg1Volts / screenVolts));
-    else
-        e1 = (uaVolts / kp) * softplus(kp * (1.0 / mu + vg1Volts / std::sqrt(kvb + uaVolts * uaVolts)));
-    if (e1 <= 0.0)
-        return 0.0;
-    double ia = 2.0 * std::pow(e1, ex) / kg1;
-    if (pentode)
-        ia *= std::atan(uaVolts / kvb);
-    return ia;
+    return anodeCurrentA(kind, params, uaVolts, vg1Volts, screenVolts);
 }
 
 const std::vector<TubeModel>& TubeModel::all()

@@ -1,16 +1,13 @@
 #pragma once
-// Anode current of the tubes the virtual module can emulate, from Koren's
-// published triode and pentode equations (N. Koren, "Improved vacuum tube
-// models for SPICE simulations", Glass Audio 5/1996; parameter table from his
-// tube library errata, "Table 1, SPICE parameters for popular tube models").
-//
-//   triode:  E1 = (Ua / kP) ln(1 + exp(kP (1/mu + Vg1 / sqrt(kVB + Ua^2))))
-//            Ia = E1^EX / kG1 * (1 + sgn E1)
-//   pentode: E1 = (Vg2 / kP) ln(1 + exp(kP (1/mu + Vg1 / Vg2)))
-//            Ia = E1^EX / kG1 * (1 + sgn E1) * atan(Ua / kVB)
+// The tubes the virtual module can emulate: a name, one of the models of
+// core/tube_models.h and its parameters. Most come from Koren's published
+// parameter table (his tube library errata, "Table 1, SPICE parameters for
+// popular tube models"); the others say where their values come from.
 //
 // A pentode profile runs at a fixed screen voltage; the anode sweep does not
 // move it.
+
+#include "core/tube_models.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,13 +19,11 @@ namespace zov {
 
 struct TubeModel {
     QString name;
-    bool pentode = false;
-    double mu = 1.0;
-    double ex = 1.4;
-    double kg1 = 1000.0;
-    double kp = 100.0;
-    double kvb = 300.0;
+    TubeModelKind kind = TubeModelKind::KorenTriode;
+    TubeModelParams params;
     double screenVolts = 0.0;  // pentodes only
+
+    bool pentode() const { return isPentodeModel(kind); }
 
     // Anode current in amperes at anode voltage uaVolts and grid-1 voltage
     // vg1Volts (negative); 0 when the tube is cut off or the anode is at 0 V.
