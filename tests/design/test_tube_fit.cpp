@@ -1,0 +1,419 @@
+// Tube models, their fit to a family, and the SPICE text of a fitted model.
+#include "design/spice_export.h"
+#include "design/tube_fit.h"
+#include "fit_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <regex>
+
+namespace zov {
+namespace {
+
+using testing::brennwaldTdf;
+using testing::moduleFamilyTdf;
+using testing::readFamily;
+
+constexpr TubeModelKind kTriode = TubeModelKind::KorenTriode;
+constexpr TubeModelKind kPentode = TubeModelKind::KorenPentode;
+constexpr TubeModelKind kDerkE = TubeModelKind::DerkEPentode;
+
+// A made-up but plausible DerkE beam tetrode: Koren's EL34 core with a sharp
+// knee near 30 V and a plateau rising 5 % per 100 V.
+TubeModelParams derkEParams()
+{
+    TubeModelParams p;
+    p.mu = 11.0;
+    p.ex = 1.35;
+    p.kg1 = 650.0;
+    p.kp = 60.0;
+    p.kg2 = 4200.0;
+    p.a = 5e-4;
+    p.beta = 0.05;
+    p.alphaS = 3.0;
+    return p;
+}
+
+// A family drawn from a model at the module's 64 anode voltages (counts of
+// 0.47 V), without quantizing the currents, as TDF text.
+std::string modelFamilyTdf(TubeModelKind kind, const TubeModelParams& p, const std::vector<double>& grids, double vg2)
+{
+    std::string tdf;
+    for (double g : grids) {
+        for (int k = 0; k < 64; ++k) {
+            const double ua = std::round(470.0 * k / 63.0 / 0.47) * 0.47;
+            tdf += formatGeneral(ua) + " " + formatGeneral(anodeCurrentA(kind, p, ua, g, vg2)) + " " +
+                   formatGeneral(g) + " 0 " + formatGeneral(vg2) + "\r\n";
+        }
+    }
+    return tdf;
+}
+
+std::vector<double> steps(double from, double to, double step)
+{
+    std::vector<double> out;
+    for (double g = from; g >= to - 1e-9; g -= step)
+        out.push_back(g);
+    return out;
+}
+
+double rmsMaOf(TubeModelKind kind, const TubeModelParams& p, const std::vector<FitPoint>& points)
+{
+    double sum = 0.0;
+    for (const FitPoint& q : points) {
+        const double e = 1000.0 * (anodeCurrentA(kind, p, q.ua, q.vg1, q.vg2) - q.iaA);
+        sum += e * e;
+    }
+    return std::sqrt(sum / static_cast<double>(points.size()));
+}
+
+void expectWithin(const TubeModelParams& fitted, const TubeModelParams& truth, TubeModelKind kind, double share)
+{
+    for (const FitParameter& f : fittedParameters(kind, truth))
+        EXPECT_NEAR(fitted.*(f.member), truth.*(f.member), share * std::abs(truth.*(f.member)) + 1e-12) << f.name;
+}
+
+// Properties every model keeps for any physical parameter set: no negative
+// current, none at or below 0 V on the anode, more current for more anode
+// voltage and for a less negative grid. DerkE's anode current does not depend
+// on alphaS (only the screen current does).
+TEST(TubeModels, PropertiesForRandomParameters)
+{
+    std::mt19937 rng(20261206);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (TubeModelKind kind : {kTriode, kPentode, kDerkE}) {
+        SCOPED_TRACE(std::string(modelName(kind)));
+        for (int trial = 0; trial < 300; ++trial) {
+            TubeModelParams p;
+            p.kg2 = 3000.0 + 3000.0 * unit(rng);
+            p.alphaS = 5.0 * unit(rng);
+            for (const FitParameter& f : fittedParameters(kind, p)) {
+                const double s = unit(rng);
+                p.*(f.member) = f.low > 0.0 ? f.low * std::pow(f.high / f.low, s) : f.low + (f.high - f.low) * s;
+            }
+            const double ua = 500.0 * unit(rng), vg1 = -60.0 * unit(rng), vg2 = 50.0 + 400.0 * unit(rng);
+            const double ia = anodeCurrentA(kind, p, ua, vg1, vg2);
+            ASSERT_TRUE(std::isfinite(ia) && ia >= 0.0);
+            EXPECT_EQ(anodeCurrentA(kind, p, 0.0, vg1, vg2), 0.0);
+            EXPECT_EQ(anodeCurrentA(kind, p, -ua, vg1, vg2), 0.0);
+            EXPECT_GE(anodeCurrentA(kind, p, ua + 5.0, vg1, vg2), ia);
+            EXPECT_LE(anodeCurrentA(kind, p, ua, vg1 - 0.5, vg2), ia);
+            EXPECT_GE(screenCurrentA(kind, p, ua, vg1, vg2), 0.0);
+            if (kind == kDerkE) {
+                TubeModelParams q = p;
+                q.alphaS = 0.0;
+                EXPECT_EQ(anodeCurrentA(kind, q, ua, vg1, vg2), ia);
+            }
+        }
+    }
+}
+
+// Small-signal values of Koren's published 12AX7 and 300B sets, computed
+// independently (reference data, PARAMETERS.md 3.3): the grid voltage found for
+// the current, gm, rp and mu.
+TEST(TubeModels, SmallSignalCheckValues)
+{
+    const struct {
+        TubeModelParams p;
+        double ua, iaMa, vg1, gm, rp;
+    } cases[] = {{{100, 1.4, 1060, 600, 300}, 221, 1.077, -1.61, 1.880, 48.9},
+                 {{100, 1.4, 1060, 600, 300}, 250, 0.95, -2.0, 1.670, 53.7},
+                 {{21.5, 1.3, 1180, 84, 300}, 250, 10.39, -8.5, 2.480, 7.25},
+                 {{3.95, 1.4, 1550, 65, 300}, 300, 58.4, -61, 5.162, 0.76}};
+    for (const auto& c : cases) {
+        const auto s = smallSignalAt(kTriode, c.p, c.ua, c.iaMa / 1000.0);
+        ASSERT_TRUE(s.has_value());
+        EXPECT_NEAR(s->vg1, c.vg1, 0.01 * std::abs(c.vg1));
+        EXPECT_NEAR(s->gmMaPerV, c.gm, 0.01 * c.gm);
+        EXPECT_NEAR(s->rpKOhm, c.rp, 0.01 * c.rp);
+        EXPECT_NEAR(s->mu, s->gmMaPerV * s->rpKOhm, 1e-9 * s->mu);
+    }
+    EXPECT_FALSE(smallSignalAt(kTriode, cases[0].p, 100.0, 10.0).has_value());  // 10 A: no grid voltage gives it
+}
+
+// On families the models draw exactly (only the TDF's seven digits in the
+// way), the fit finds the generating parameters: the virtual module's
+// profiles and a DerkE tetrode.
+TEST(TubeFit, RecoversGeneratingParameters)
+{
+    const auto profile = [](const char* name) { return TubeModel::find(QString::fromLatin1(name)).value(); };
+    const struct {
+        const char* name;
+        TubeModelKind kind;
+        TubeModelParams p;
+        std::vector<double> grids;
+        double vg2;
+    } cases[] = {
+        {"12AX7", kTriode, profile("12AX7").params, steps(0, -4, 0.5), 0},
+        {"12AU7", kTriode, profile("12AU7").params, steps(0, -20, 2), 0},
+        {"300B", kTriode, profile("300B").params, steps(0, -120, 10), 0},
+        {"EL34", kPentode, profile("EL34").params, steps(0, -30, 2.5), 250},
+        {"6L6GC", kPentode, profile("6L6GC").params, steps(-5, -25, 2.5), 250},
+        {"DerkE tetrode", kDerkE, derkEParams(), steps(-5, -30, 2.5), 250},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CurveSet set;
+        ASSERT_TRUE(readFamily(set, modelFamilyTdf(c.kind, c.p, c.grids, c.vg2)));
+        FitOptions options;
+        options.kind = c.kind;
+        options.fixed.kg2 = c.p.kg2;
+        options.fixed.alphaS = c.p.alphaS;
+        const FitResult fit = fitTubeModel(set, options);
+        EXPECT_TRUE(fit.converged) << fit.error;
+        expectWithin(fit.params, c.p, c.kind, 0.01);
+        EXPECT_EQ(fit.params.kg2, c.p.kg2);
+        EXPECT_LT(fit.rmsMa, 1e-4);
+    }
+}
+
+// Captures of the virtual module itself: its converter counts (0.47 V and
+// 1/1024 of the range per count) and, with a seed, its noise. Without noise
+// the fit still lands within 1 % of the profile; with noise its RMS error is
+// the noise's own size, measured as the error of the generating model over
+// the same points (a fit cannot do much better than the truth, and must not
+// do worse). Families that reach the converter's full scale (1023 counts,
+// 249.8 mA on the 256 mA range) are fitted below it with the current window.
+TEST(TubeFit, VirtualModuleCaptures)
+{
+    const struct {
+        const char* tube;
+        TubeModelKind kind;
+        std::vector<double> grids;
+        int range;
+        std::optional<double> iaMaxMa;
+        double noiseOffShare;
+    } cases[] = {
+        {"12AX7", kTriode, steps(0, -4, 0.5), 32, std::nullopt, 0.01},
+        {"300B", kTriode, steps(0, -31, 3), 4, 240.0, 0.01},
+        {"EL34", kPentode, steps(-4, -30, 2), 4, 240.0, 0.01},
+    };
+    for (const auto& c : cases) {
+        const TubeModel profile = TubeModel::find(QString::fromLatin1(c.tube)).value();
+        for (std::optional<quint32> seed : {std::optional<quint32>(), std::optional<quint32>(7)}) {
+            SCOPED_TRACE(std::string(c.tube) + (seed ? " with noise" : " without noise"));
+            CurveSet set;
+            const std::string tdf = moduleFamilyTdf(profile.name, c.grids, c.range, seed);
+            if (tdf.empty())
+                GTEST_SKIP() << "the virtual module cannot start here (no pseudo-terminal)";
+            ASSERT_TRUE(readFamily(set, tdf));
+            FitOptions options;
+            options.kind = c.kind;
+            options.fixed.kg2 = profile.params.kg2;
+            options.window.iaMaxMa = c.iaMaxMa;
+            const FitResult fit = fitTubeModel(set, options);
+            EXPECT_TRUE(fit.converged);
+            const std::vector<FitPoint> points = fitPoints(set, c.kind, options.window);
+            const double truthRms = rmsMaOf(c.kind, profile.params, points);
+            std::printf("[ figures  ] %s %s: rms %.4f mA (generating model %.4f mA), max %.4f mA, %d points, "
+                        "%d iterations; mu %.4g ex %.4g kg1 %.4g kp %.4g kvb %.4g\n",
+                        c.tube, seed ? "noise" : "no noise", fit.rmsMa, truthRms, fit.maxErrMa, fit.points,
+                        fit.iterations, fit.params.mu, fit.params.ex, fit.params.kg1, fit.params.kp, fit.params.kvb);
+            EXPECT_LE(fit.rmsMa, truthRms * 1.001);
+            EXPECT_GE(fit.rmsMa, truthRms * 0.8);
+            if (!seed)
+                expectWithin(fit.params, profile.params, c.kind, c.noiseOffShare);
+        }
+    }
+}
+
+// Brennwald's measured triodes (reference data): over the whole family the
+// RMS error stays within 2 % of the family's largest current, and the fit
+// does better than Koren's published parameter set for the type on the same
+// points (for the EL34, Koren's pentode set in the triode equations: a
+// triode-connected EL34 has no published set of its own).
+//
+// gm and mu against Brennwald's published values (parameters.csv). His gm is
+// a chord between the measured curves around the operating point, not a local
+// derivative (his secant checks agree with it; on the 300B at 300 V the data's
+// own slope at 100 mA, from a parabola through the -70, -60 and -50 V curves,
+// is 6.7 mA/V against his 6.27). So the model's gm is taken the same way: the
+// chord between the measured grid voltages around its own operating grid
+// voltage; it must agree within 10 %. mu is the model's own, its local gm
+// times its local rp.
+// The 300B's mu agrees within 10 %. The EL34's does not: Brennwald's rp of
+// 2.22 kOhm is the slope of the -35 V curve at 350 V, while the operating
+// point (-31 V) lies next to the -30 V curve, whose measured slope there is
+// 1.35 kOhm (38.46 mA at 340 V, 45.89 mA at 350 V); the model follows the
+// data, 1.25 kOhm, and its mu is 27 % below his. That case keeps a 30 % bound
+// so that it still catches a fit that goes wrong.
+TEST(TubeFit, MeasuredTriodes)
+{
+    const TubeModelParams koren300B{3.95, 1.4, 1550, 65, 300};
+    const TubeModelParams korenEL34{11, 1.35, 650, 60, 24};
+    const struct {
+        std::string file;
+        double ua0, ia0Ma, gm, mu, muTolerance, gridStep;
+        TubeModelParams koren;
+    } cases[] = {{"300B/data/300B_Svetlana_5.dat", 300, 100, 6.265, 4.03, 0.10, 10, koren300B},
+                 {"300B/data/300B_TJMesh_1.dat", 300, 100, 6.057, 3.95, 0.10, 10, koren300B},
+                 {"EL34/data/EL34_1.dat", 350, 40, 5.65, 12.5, 0.30, 5, korenEL34}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string tdf = brennwaldTdf(c.file);
+        if (tdf.empty())
+            GTEST_SKIP() << "reference family not available: " << c.file;
+        CurveSet set;
+        ASSERT_TRUE(readFamily(set, tdf));
+        FitOptions options;
+        const FitResult fit = fitTubeModel(set, options);
+        EXPECT_TRUE(fit.converged);
+        const std::vector<FitPoint> points = fitPoints(set, kTriode, {});
+        double topMa = 0.0;
+        for (const FitPoint& q : points)
+            topMa = std::max(topMa, 1000.0 * q.iaA);
+        EXPECT_LE(fit.rmsMa, 0.02 * topMa);
+        const auto s = smallSignalAt(kTriode, fit.params, c.ua0, c.ia0Ma / 1000.0);
+        ASSERT_TRUE(s.has_value());
+        const double below = std::floor(s->vg1 / c.gridStep) * c.gridStep;
+        const double chordGm = 1000.0 *
+                               (anodeCurrentA(kTriode, fit.params, c.ua0, below + c.gridStep) -
+                                anodeCurrentA(kTriode, fit.params, c.ua0, below)) /
+                               c.gridStep;
+        EXPECT_NEAR(chordGm, c.gm, 0.10 * c.gm);
+        EXPECT_NEAR(s->mu, c.mu, c.muTolerance * c.mu);
+        const double korenRms = rmsMaOf(kTriode, c.koren, points);
+        EXPECT_LE(fit.rmsMa, korenRms);
+        std::printf("[ figures  ] %s: rms %.3f mA (%.2f %% of %.1f mA), max %.3f mA, %d points, %d iterations; "
+                    "Koren's set rms %.3f mA; at %g V %g mA: vg1 %.2f V gm %.3f (chord %.3f) mA/V rp %.3f kOhm "
+                    "mu %.3f; "
+                    "mu %.4g ex %.4g kg1 %.5g kp %.4g kvb %.4g\n",
+                    c.file.c_str(), fit.rmsMa, 100.0 * fit.rmsMa / topMa, topMa, fit.maxErrMa, fit.points,
+                    fit.iterations, korenRms, c.ua0, c.ia0Ma, s->vg1, s->gmMaPerV, chordGm, s->rpKOhm, s->mu, fit.params.mu,
+                    fit.params.ex, fit.params.kg1, fit.params.kp, fit.params.kvb);
+    }
+}
+
+// Which points a fit uses, on a hand-made family: the reader's 0 V start
+// points, positive grid voltages, points outside the window and (for the
+// pentode models) points without a screen voltage are left out; every point
+// used lies inside the window.
+TEST(TubeFit, PointsUsed)
+{
+    std::string tdf = "0 0 -1 0 0\r\n"  // the reader's start point, as a file may hold it too
+                      "50 0.004 1 0 0\r\n"
+                      "100 0.012 1 0 0\r\n"  // positive grid
+                      "100 0.004 -2 0 250\r\n";  // with a screen voltage
+    const struct {
+        double vg1;
+        double iaMa[4];  // at 50, 100, 150, 200 V
+    } curves[] = {{-1, {2.0, 6.0, 11.0, 17.0}}, {-2, {0.5, 3.0, 7.0, 12.0}}, {-3, {0.05, 1.2, 4.0, 8.0}}};
+    for (const auto& c : curves)
+        for (int k = 0; k < 4; ++k)
+            tdf += formatGeneral(50.0 * (k + 1)) + " " + formatGeneral(c.iaMa[k] / 1000.0) + " " + formatGeneral(c.vg1) +
+                   " 0 0\r\n";
+    CurveSet set;
+    ASSERT_TRUE(readFamily(set, tdf));
+    const struct {
+        TubeModelKind kind;
+        FitWindow window;
+        int points;
+    } cases[] = {{kTriode, {}, 13},          {kTriode, {120.0, std::nullopt}, 7}, {kTriode, {std::nullopt, 6.5}, 8},
+                 {kTriode, {120.0, 5.0}, 6}, {kPentode, {}, 1},                   {kDerkE, {50.0, std::nullopt}, 0}};
+    for (const auto& c : cases) {
+        const std::vector<FitPoint> points = fitPoints(set, c.kind, c.window);
+        EXPECT_EQ(static_cast<int>(points.size()), c.points);
+        for (const FitPoint& q : points) {
+            EXPECT_GT(q.ua, 0.0);
+            EXPECT_LE(q.vg1, 0.0);
+            EXPECT_LE(q.ua, c.window.uaMaxV.value_or(1e9));
+            EXPECT_LE(1000.0 * q.iaA, c.window.iaMaxMa.value_or(1e9));
+        }
+    }
+    // A triode fit to the hand-made family converges and follows its points
+    // to within a few per cent of the largest current.
+    const FitResult fit = fitTubeModel(set, FitOptions{});
+    EXPECT_TRUE(fit.converged);
+    EXPECT_EQ(fit.points, 13);
+    EXPECT_LT(fit.rmsMa, 0.5);
+    // Too few points for the parameters: reported, not converged.
+    FitOptions pentode;
+    pentode.kind = kPentode;
+    const FitResult none = fitTubeModel(set, pentode);
+    EXPECT_FALSE(none.converged);
+    EXPECT_FALSE(none.error.empty());
+    EXPECT_EQ(none.points, 1);
+}
+
+// Starting values lie inside the bounds for any family a model draws, and the
+// fit never ends worse than where it started.
+TEST(TubeFit, StartInsideBoundsAndFitImproves)
+{
+    std::mt19937 rng(15);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (TubeModelKind kind : {kTriode, kPentode, kDerkE}) {
+        for (int trial = 0; trial < 12; ++trial) {
+            TubeModelParams truth;
+            truth.mu = kind == kTriode ? 3.0 + 100.0 * unit(rng) : 5.0 + 15.0 * unit(rng);
+            truth.ex = 1.2 + 0.4 * unit(rng);
+            truth.kg1 = 300.0 + 2000.0 * unit(rng);
+            truth.kp = 20.0 + 600.0 * unit(rng);
+            truth.kvb = kind == kTriode ? 10.0 + 1000.0 * unit(rng) : 5.0 + 30.0 * unit(rng);
+            truth.a = 1e-3 * unit(rng);
+            truth.beta = 0.02 + 0.1 * unit(rng);
+            const double cut = kind == kTriode ? 300.0 / truth.mu : 250.0 / truth.mu;
+            std::vector<FitPoint> points;
+            for (int curve = 0; curve < 8; ++curve) {
+                const double vg1 = -cut * curve / 8.0;
+                for (int k = 1; k < 40; ++k) {
+                    const double ua = 400.0 * k / 39.0 * (0.95 + 0.1 * unit(rng));  // irregular voltages
+                    const double ia = anodeCurrentA(kind, truth, ua, vg1, 250.0) * (1.0 + 0.02 * (unit(rng) - 0.5));
+                    points.push_back({ua, vg1, 250.0, ia});
+                }
+            }
+            FitOptions options;
+            options.kind = kind;
+            const TubeModelParams start = estimateStart(kind, points, options.fixed);
+            for (const FitParameter& f : fittedParameters(kind, options.fixed)) {
+                EXPECT_GT(start.*(f.member), f.low) << f.name;
+                EXPECT_LT(start.*(f.member), f.high) << f.name;
+            }
+            const FitResult fit = fitTubeModel(points, options);
+            EXPECT_LE(fit.rmsMa, rmsMaOf(kind, start, points) + 1e-12);
+            EXPECT_TRUE(fit.converged);
+        }
+    }
+}
+
+// The subcircuit text: pins per model, a header naming the model, the
+// parameters, the fit error and the family's file without its folder, a
+// name fit for SPICE, and numbers that read back to the same double.
+TEST(SpiceExport, SubcircuitText)
+{
+    FitResult fit;
+    fit.params = derkEParams();
+    fit.params.mu = 1.0 / 3.0;
+    fit.rmsMa = 0.125;
+    fit.points = 12;
+    fit.iterations = 9;
+    fit.converged = true;
+    const struct {
+        TubeModelKind kind;
+        const char* name;
+        const char* subckt;
+        const char* pins;
+    } cases[] = {{kTriode, "300B", "300B", ".SUBCKT 300B A G K\n"},
+                 {kPentode, "EL34 #2 (old)", "EL34__2__old_", ".SUBCKT EL34__2__old_ A S G K\n"},
+                 {kDerkE, "", "TUBE", ".SUBCKT TUBE A S G K\n"}};
+    for (const auto& c : cases) {
+        fit.kind = c.kind;
+        const std::string text = spiceSubcircuit(fit, c.name, "/home/someone/tubes/my family.tdf");
+        EXPECT_NE(text.find(c.pins), std::string::npos) << text;
+        EXPECT_NE(text.find(".ENDS " + std::string(c.subckt) + "\n"), std::string::npos);
+        EXPECT_NE(text.find("* Source family: my family.tdf\n"), std::string::npos);
+        EXPECT_EQ(text.find("/home/someone"), std::string::npos);
+        EXPECT_NE(text.find(std::string(modelName(c.kind))), std::string::npos);
+        EXPECT_NE(text.find("MU=" + spiceNumber(1.0 / 3.0)), std::string::npos);
+        EXPECT_NE(text.find("RMS error 0.125 mA"), std::string::npos);
+        EXPECT_FALSE(std::regex_search(text, std::regex("[0-9],[0-9]")));  // no decimal commas
+        EXPECT_EQ(text.find("BIS") != std::string::npos, isPentodeModel(c.kind));
+    }
+    for (double v : {1.0 / 3.0, 1e-300, 6.02214076e23, -0.1, 1550.0})
+        EXPECT_EQ(std::strtod(spiceNumber(v).c_str(), nullptr), v);
+}
+
+}  // namespace
+}  // namespace zov
