@@ -7,7 +7,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libeigen3-dev
+  libeigen3-dev ngspice
   fonts-dejavu-core ccache
   poppler-utils  # pdftotext and pdfinfo read printed pages back in the tests
   "$@"

@@ -16,6 +16,7 @@ int runRender(const QStringList& args);
 int runDesign(const QStringList& args);
 int runImport(const QStringList& args);
 int runReport(const QStringList& args);
+int runFit(const QStringList& args);
 
 // Writes a usage message for `command` (or the general one) to standard error
 // and returns 2.

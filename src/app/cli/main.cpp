@@ -34,6 +34,9 @@ const char kUsage[] =
     "  report FILE.tdf [FILE.tdf ...] --out FILE.pdf|FILE.png|FILE.svg [--legend TEXT]\n"
     "         [--vdiv V] [--madiv MA] [--pd W] [--ua0 V --ia0 MA --load KOHM]\n"
     "      draw the printed page of up to five families\n"
+    "  fit FILE.tdf --model koren-triode|koren-pentode|derk-e [--ua-max V] [--ia-max MA]\n"
+    "      [--spice OUT.inc] [--name NAME]\n"
+    "      fit a tube model to a family, print it as JSON, export it for SPICE\n"
     "\n"
     "  --help      this text\n"
     "  --version   the program version\n";
@@ -96,5 +99,7 @@ int main(int argc, char* argv[])
         return zov::cli::runImport(args);
     if (command == QLatin1String("report"))
         return zov::cli::runReport(args);
+    if (command == QLatin1String("fit"))
+        return zov::cli::runFit(args);
     return zov::cli::usageError(QStringLiteral("unknown command '%1'").arg(command));
 }
