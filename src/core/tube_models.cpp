@@ -80,6 +80,66 @@ double anodeCurrentA(TubeModelKind kind, const TubeModelParams& p, double ua, do
     return 0.0;
 }
 
+TubeModelParams anodeCurrentGradient(TubeModelKind kind, const TubeModelParams& p, double ua, double vg1, double vg2,
+                                     double* iaA)
+{
+    TubeModelParams g{0, 0, 0, 0, 0, 0, 0, 0, 0};
+    *iaA = 0.0;
+    if (!(ua > 0.0))
+        return g;
+    // E1 = (V / kp) softplus(z), z = kp (1/mu + vg1 / D), with V = ua and
+    // D = sqrt(kvb + ua^2) for the triode, V = D = vg2 for the pentodes.
+    const bool triode = kind == TubeModelKind::KorenTriode;
+    if (!triode && !(vg2 > 0.0))
+        return g;
+    const double d = triode ? std::sqrt(p.kvb + ua * ua) : vg2;
+    const double v = triode ? ua : vg2;
+    const double z = p.kp * (1.0 / p.mu + vg1 / d);
+    const double sp = softplus(z);
+    const double sigma = 1.0 / (1.0 + std::exp(-z));  // d softplus / dz
+    const double e1 = v / p.kp * sp;
+    if (!(e1 > 0.0))
+        return g;
+    const double dE1dKp = v / (p.kp * p.kp) * (sigma * z - sp);
+    const double dE1dMu = -v * sigma / (p.mu * p.mu);
+    const double ip = 2.0 * std::pow(e1, p.ex);
+    double factor = 0.0;  // Ia = ip * factor
+    switch (kind) {
+    case TubeModelKind::KorenTriode:
+        factor = 1.0 / p.kg1;
+        g.kg1 = -ip / (p.kg1 * p.kg1);
+        g.kvb = ip * factor * p.ex / e1 * (-ua * sigma * vg1 / (2.0 * d * d * d));
+        break;
+    case TubeModelKind::KorenPentode: {
+        const double r = ua / p.kvb;
+        factor = std::atan(r) / p.kg1;
+        g.kg1 = -ip * factor / p.kg1;
+        g.kvb = ip / p.kg1 * (-r / p.kvb) / (1.0 + r * r);
+        break;
+    }
+    case TubeModelKind::DerkEPentode: {
+        const double x = p.beta * ua;
+        const double knee = std::exp(-x * std::sqrt(x));
+        const double c0 = 1.0 / p.kg1 - 1.0 / p.kg2;
+        factor = c0 * (1.0 - knee) + p.a * ua / p.kg1;
+        if (!(factor > 0.0))
+            return g;
+        g.kg1 = -ip / (p.kg1 * p.kg1) * ((1.0 - knee) + p.a * ua);
+        g.kg2 = ip / (p.kg2 * p.kg2) * (1.0 - knee);
+        g.a = ip * ua / p.kg1;
+        g.beta = ip * c0 * 1.5 * std::sqrt(x) * ua * knee;
+        break;
+    }
+    }
+    const double ia = ip * factor;
+    *iaA = ia;
+    const double dIdE1 = p.ex * ia / e1;
+    g.mu = dIdE1 * dE1dMu;
+    g.kp = dIdE1 * dE1dKp;
+    g.ex = ia * std::log(e1);
+    return g;
+}
+
 double screenCurrentA(TubeModelKind kind, const TubeModelParams& p, double ua, double vg1, double vg2)
 {
     switch (kind) {

@@ -61,6 +61,13 @@ bool isPentodeModel(TubeModelKind kind);
 // pentodes) screen voltage vg2. Never negative; 0 for ua <= 0 and at cut-off.
 double anodeCurrentA(TubeModelKind kind, const TubeModelParams& p, double ua, double vg1, double vg2 = 0.0);
 
+// The anode current and its partial derivatives with respect to every
+// parameter (each field of the result holds dIa/d(that parameter), A per unit;
+// 0 where the model does not use the parameter or the tube is cut off). The
+// fitter's Jacobian; computed in one pass, about the cost of one evaluation.
+TubeModelParams anodeCurrentGradient(TubeModelKind kind, const TubeModelParams& p, double ua, double vg1, double vg2,
+                                     double* iaA);
+
 // Screen current in amperes (0 for the triode).
 double screenCurrentA(TubeModelKind kind, const TubeModelParams& p, double ua, double vg1, double vg2);
 

@@ -2,7 +2,6 @@
 
 #include <Eigen/Dense>
 #include <unsupported/Eigen/LevenbergMarquardt>
-#include <unsupported/Eigen/NumericalDiff>
 
 #include <algorithm>
 #include <cmath>
@@ -67,6 +66,30 @@ struct Residuals : Eigen::DenseFunctor<double> {
             const double model = anodeCurrentA(m_kind, p, q.ua, q.vg1, q.vg2);
             const double err = q.iaA < m_floorA ? std::max(model - m_floorA, 0.0) : model - q.iaA;
             r[static_cast<Eigen::Index>(i)] = 1000.0 * err;
+        }
+        return 0;
+    }
+
+    // The Jacobian from the model's own derivatives, times the slope of each
+    // parameter's bounded map.
+    int df(const InputType& t, JacobianType& jac) const
+    {
+        const TubeModelParams p = params(t);
+        std::vector<double> slope(m_fitted.size());
+        for (std::size_t k = 0; k < m_fitted.size(); ++k) {
+            const FitParameter& f = m_fitted[k];
+            const double s = 1.0 / (1.0 + std::exp(-t[static_cast<Eigen::Index>(k)]));
+            const double span = f.low > 0.0 ? p.*(f.member) * std::log(f.high / f.low) : f.high - f.low;
+            slope[k] = 1000.0 * span * s * (1.0 - s);
+        }
+        for (std::size_t i = 0; i < m_points.size(); ++i) {
+            const FitPoint& q = m_points[i];
+            double model = 0.0;
+            const TubeModelParams g = anodeCurrentGradient(m_kind, p, q.ua, q.vg1, q.vg2, &model);
+            const bool flat = q.iaA < m_floorA && model <= m_floorA;
+            for (std::size_t k = 0; k < m_fitted.size(); ++k)
+                jac(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(k)) =
+                    flat ? 0.0 : g.*(m_fitted[k].member) * slope[k];
         }
         return 0;
     }
@@ -363,9 +386,21 @@ std::vector<TubeModelParams> startCandidates(TubeModelKind kind, const std::vect
 {
     const FitParameter kpBounds = fittedParameters(kind, base)[3];
     std::vector<std::pair<double, TubeModelParams>> ranked;
+    const FitParameter kg1Bounds = fittedParameters(kind, base)[2];
     for (double kp : {3.0, 10.0, 30.0, 100.0, 300.0, 1000.0, 3000.0}) {
         TubeModelParams p = base;
         p.kp = clampInside(kpBounds, kp);
+        // kp also moves the current scale; kg1 is set to the best scale for
+        // this kp (least squares of a factor on the currents; exact for the
+        // Koren models, close for DerkE) so the candidates compete on shape.
+        double fm = 0.0, ff = 0.0;
+        for (const FitPoint& q : points) {
+            const double f = anodeCurrentA(kind, p, q.ua, q.vg1, q.vg2);
+            fm += f * q.iaA;
+            ff += f * f;
+        }
+        if (fm > 0.0 && ff > 0.0)
+            p.kg1 = clampInside(kg1Bounds, p.kg1 * ff / fm);
         ranked.emplace_back(sumOfSquares(points, kind, p, floorA), p);
     }
     std::stable_sort(ranked.begin(), ranked.end(),
@@ -386,13 +421,12 @@ struct SolverRun {
 SolverRun solve(const std::vector<FitPoint>& points, const std::vector<FitParameter>& fitted, TubeModelKind kind,
                 const TubeModelParams& start, double floorA, int maxFunctionEvaluations)
 {
-    using Diff = Eigen::NumericalDiff<Residuals>;
-    Diff functor(Residuals(points, fitted, kind, start, floorA));
+    Residuals functor(points, fitted, kind, start, floorA);
     Eigen::VectorXd t(static_cast<Eigen::Index>(fitted.size()));
     for (std::size_t k = 0; k < fitted.size(); ++k)
         t[static_cast<Eigen::Index>(k)] = toUnbounded(fitted[k], start.*(fitted[k].member));
 
-    Eigen::LevenbergMarquardt<Diff> lm(functor);
+    Eigen::LevenbergMarquardt<Residuals> lm(functor);
     lm.setMaxfev(maxFunctionEvaluations);
     const Eigen::LevenbergMarquardtSpace::Status status = lm.minimize(t);
 

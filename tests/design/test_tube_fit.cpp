@@ -111,6 +111,40 @@ TEST(TubeModels, PropertiesForRandomParameters)
     }
 }
 
+// The derivatives the fitter's Jacobian uses agree with central differences
+// of the model itself, for every model and parameter, on random points.
+TEST(TubeModels, GradientMatchesDifferences)
+{
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (TubeModelKind kind : {kTriode, kPentode, kDerkE}) {
+        SCOPED_TRACE(std::string(modelName(kind)));
+        for (int trial = 0; trial < 200; ++trial) {
+            TubeModelParams p = derkEParams();
+            p.mu = 3.0 + 30.0 * unit(rng);
+            p.ex = 1.2 + 0.5 * unit(rng);
+            p.kp = 20.0 + 500.0 * unit(rng);
+            p.kvb = kind == kTriode ? 10.0 + 1000.0 * unit(rng) : 5.0 + 40.0 * unit(rng);
+            p.a = 1e-3 * unit(rng);
+            p.beta = 0.01 + 0.1 * unit(rng);
+            const double ua = 5.0 + 400.0 * unit(rng), vg2 = 250.0;
+            const double vg1 = -0.8 * (kind == kTriode ? ua : vg2) / p.mu * unit(rng);
+            double ia = 0.0;
+            const TubeModelParams g = anodeCurrentGradient(kind, p, ua, vg1, vg2, &ia);
+            ASSERT_NEAR(ia, anodeCurrentA(kind, p, ua, vg1, vg2), 1e-14 * ia);
+            for (const FitParameter& f : fittedParameters(kind, p)) {
+                const double h = 1e-6 * std::max(std::abs(p.*(f.member)), 1e-3);
+                TubeModelParams up = p, down = p;
+                up.*(f.member) += h;
+                down.*(f.member) -= h;
+                const double numeric =
+                    (anodeCurrentA(kind, up, ua, vg1, vg2) - anodeCurrentA(kind, down, ua, vg1, vg2)) / (2.0 * h);
+                EXPECT_NEAR(g.*(f.member), numeric, 1e-5 * std::abs(numeric) + 1e-9) << f.name;
+            }
+        }
+    }
+}
+
 // Small-signal values of Koren's published 12AX7 and 300B sets, computed
 // independently (reference data, PARAMETERS.md 3.3): the grid voltage found for
 // the current, gm, rp and mu.
