@@ -9,15 +9,15 @@
 // printed, and the SPICE file still written), 2 for a usage error or a file
 // that cannot be read, 1 when the SPICE file could not be written.
 
+#include "app/cli/command_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/json_writer.h"
-#include "core/text.h"
+#include "app/cli/native_args.h"
 #include "design/spice_export.h"
 #include "design/tube_fit.h"
 #include "files/atomic_write.h"
 #include "files/tdf_file.h"
 
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -28,18 +28,19 @@ namespace zov::cli {
 
 namespace {
 
-// A whole option value as a positive number; nullopt when it is not one.
-std::optional<double> positiveNumber(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    const std::string_view view =
-        trimBlanks(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    std::size_t consumed = 0;
-    const double v = numericValue(view, &consumed);
-    if (view.empty() || consumed != view.size() || !(v > 0.0))
-        return std::nullopt;
-    return v;
-}
+const char kFitUsage[] =
+    "Usage: zov-cli fit FILE.tdf --model koren-triode|koren-pentode|derk-e [--ua-max V] [--ia-max MA]\n"
+    "                   [--spice OUT.inc] [--name NAME]\n"
+    "\n"
+    "Fits a tube model to the family of a TDF file and prints the result as JSON.\n"
+    "  --model NAME   koren-triode, koren-pentode, or derk-e (Reefman's DerkE\n"
+    "                 pentode and beam-tetrode model)\n"
+    "  --ua-max V     leave out points above this anode voltage\n"
+    "  --ia-max MA    leave out points whose current is above this\n"
+    "  --spice FILE   write the fitted model as a SPICE subcircuit (ngspice, LTspice)\n"
+    "  --name NAME    the subcircuit's name (default: the file's base name)\n"
+    "Exit 0 when the fit converged, 3 when it did not (the JSON is still printed),\n"
+    "2 for a usage error or an unreadable file, 1 when the SPICE file cannot be written.\n";
 
 std::string fitJson(const FitResult& fit, double ms)
 {
@@ -78,69 +79,63 @@ std::string fitJson(const FitResult& fit, double ms)
 
 int runFit(const QStringList& args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption model(QStringLiteral("model"), QStringLiteral("model to fit"), QStringLiteral("NAME"));
-    const QCommandLineOption uaMax(QStringLiteral("ua-max"), QStringLiteral("highest anode voltage used"),
-                                   QStringLiteral("V"));
-    const QCommandLineOption iaMax(QStringLiteral("ia-max"), QStringLiteral("highest anode current used"),
-                                   QStringLiteral("MA"));
-    const QCommandLineOption spice(QStringLiteral("spice"), QStringLiteral("SPICE subcircuit file to write"),
-                                   QStringLiteral("OUT.inc"));
-    const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("subcircuit name"), QStringLiteral("NAME"));
-    parser.addOptions({model, uaMax, iaMax, spice, name});
-    parser.addPositionalArgument(QStringLiteral("FILE.tdf"), QStringLiteral("the family to fit"));
-    // QCommandLineParser takes the program name first.
-    if (!parser.parse(QStringList{QStringLiteral("zov-cli fit")} + args))
-        return usageError(QStringLiteral("fit: ") + parser.errorText());
-    const QStringList files = parser.positionalArguments();
+    CommandOptions options("fit", kFitUsage);
+    options.value("model", "NAME").value("ua-max", "V").value("ia-max", "MA").value("spice", "OUT.inc");
+    options.value("name", "NAME");
+    if (const auto exit = options.parse(args))
+        return *exit;
+    const QStringList files = options.positionals();
     if (files.size() != 1)
-        return usageError(QStringLiteral("fit: give exactly one TDF file"));
-    if (!parser.isSet(model))
-        return usageError(QStringLiteral("fit: --model is required"));
-    const QByteArray modelText = parser.value(model).toUtf8();
-    const std::optional<TubeModelKind> kind = modelFromName(std::string_view(modelText.constData()));
+        return options.fail("give exactly one TDF file");
+    if (!options.isSet("model"))
+        return options.fail("--model is required");
+    const QByteArray modelText = options.text("model").toUtf8();
+    const std::optional<TubeModelKind> kind =
+        modelFromName(std::string_view(modelText.constData(), static_cast<std::size_t>(modelText.size())));
     if (!kind)
-        return usageError(QStringLiteral("fit: unknown model '%1' (koren-triode, koren-pentode, derk-e)")
-                              .arg(parser.value(model)));
+        return options.fail(QStringLiteral("unknown model '%1' (koren-triode, koren-pentode, derk-e)")
+                                .arg(options.text("model")));
 
-    FitOptions options;
-    options.kind = *kind;
-    for (const auto& [option, target] : {std::pair{&uaMax, &options.window.uaMaxV}, {&iaMax, &options.window.iaMaxMa}}) {
-        if (!parser.isSet(*option))
+    FitOptions fitOptions;
+    fitOptions.kind = *kind;
+    for (const auto& [name, target] :
+         {std::pair{"ua-max", &fitOptions.window.uaMaxV}, {"ia-max", &fitOptions.window.iaMaxMa}}) {
+        if (!options.isSet(name))
             continue;
-        *target = positiveNumber(parser.value(*option));
-        if (!*target)
-            return usageError(QStringLiteral("fit: --%1 needs a positive number, not '%2'")
-                                  .arg(option->names().constFirst(), parser.value(*option)));
+        *target = options.number(name);
+        if (!*target || !(**target > 0.0))
+            return options.fail(QStringLiteral("--%1 needs a positive number, not '%2'")
+                                    .arg(QLatin1String(name), options.text(name)));
     }
 
     const QString path = files.constFirst();
     CurveSet set;
     set.FileName = path;
-    ReadCurveSet(set);
-    // A set the reader never touched has no series at all: the file did not
-    // open; one it reset holds no family.
-    if (set.Series.empty() || !set.Loaded) {
-        std::fprintf(stderr, "zov-cli: cannot read a family from '%s'\n", qPrintable(path));
+    // Read by the name's own bytes, which need not be UTF-8.
+    const std::optional<QByteArray> bytes = readArgumentFile(path);
+    if (bytes)
+        readCurveSetFromMemory(set, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+    // A file the reader reset holds no family.
+    if (!bytes || !set.Loaded) {
+        std::fprintf(stderr, "zov-cli: cannot read a family from '%s'\n", nativeArgument(path).constData());
         return 2;
     }
 
     QElapsedTimer timer;
     timer.start();
-    const FitResult fit = fitTubeModel(set, options);
+    const FitResult fit = fitTubeModel(set, fitOptions);
     const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 
     std::string out = fitJson(fit, ms);
     out += '\n';
     std::fwrite(out.data(), 1, out.size(), stdout);
 
-    if (parser.isSet(spice) && fit.error.empty()) {
-        const QString subcircuit = parser.isSet(name) ? parser.value(name) : QFileInfo(path).completeBaseName();
+    if (options.isSet("spice") && fit.error.empty()) {
+        const QString subcircuit = options.isSet("name") ? options.text("name") : QFileInfo(path).completeBaseName();
         const std::string text = spiceSubcircuit(fit, subcircuit.toStdString(), QFileInfo(path).fileName().toStdString());
-        const FileResult written = replaceFileAtomically(parser.value(spice), text);
+        const FileResult written = replaceFileAtomically(options.text("spice"), text);
         if (!written.ok) {
-            std::fprintf(stderr, "zov-cli: cannot write '%s': %s\n", qPrintable(parser.value(spice)),
+            std::fprintf(stderr, "zov-cli: cannot write '%s': %s\n", qPrintable(options.text("spice")),
                          qPrintable(written.error));
             return 1;
         }
