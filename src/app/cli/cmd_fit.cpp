@@ -108,6 +108,9 @@ int runFit(const QStringList& args)
                                     .arg(QLatin1String(name), options.text(name)));
     }
 
+    if (options.isSet("spice") && !nameSurvivesDecoding(options.text("spice")))
+        return options.fail(kOutputNameNotUtf8);
+
     const QString path = files.constFirst();
     CurveSet set;
     set.FileName = path;
