@@ -1,6 +1,7 @@
 // The project in the window: the description of the controls that
 // `zov --snapshot` writes.
 
+#include "app/gui/command_line.h"
 #include "app/gui/snapshot.h"
 
 #include <QCheckBox>
@@ -21,6 +22,36 @@
 
 namespace zov::gui::testing {
 namespace {
+
+TEST(SnapshotCommandLine, ReadsOutputsAndSize)
+{
+    const struct {
+        QStringList arguments;
+        const char *snapshot, *controls, *project;
+        QSize size;
+        bool error;
+    } cases[] = {
+        {{"p.zov", "--snapshot", "w.png"}, "w.png", "", "p.zov", {}, false},
+        {{"--snapshot=w.png", "--controls", "w.json", "--size", "1280x800", "p.zov"}, "w.png", "w.json", "p.zov",
+         {1280, 800}, false},
+        {{"--snapshot", "w.png", "--size", "1100X760"}, "w.png", "", "", {1100, 760}, false},
+        {{"--snapshot", "w.png", "--size", "0x760"}, "w.png", "", "", {}, true},
+        {{"--snapshot", "w.png", "--size", "wide"}, "w.png", "", "", {}, true},
+        {{"--snapshot", "w.png", "--size", "1x2x3"}, "w.png", "", "", {}, true},
+        {{"--controls", "w.json"}, "", "w.json", "", {}, true},  // nothing to describe without a snapshot
+        {{"--snapshot"}, "", "", "", {}, true},                  // the value is missing
+    };
+    for (const auto& c : cases) {
+        const GuiOptions options = parseGuiArguments(c.arguments);
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(options.snapshotPath, QString::fromLatin1(c.snapshot)) << what;
+        EXPECT_EQ(options.controlsPath, QString::fromLatin1(c.controls)) << what;
+        EXPECT_EQ(options.projectPath, QString::fromLatin1(c.project)) << what;
+        EXPECT_EQ(options.size, c.size) << what;
+        EXPECT_EQ(!options.error.isEmpty(), c.error) << what << ": " << options.error.toStdString();
+    }
+    EXPECT_TRUE(guiUsage({}).contains("--snapshot OUT.png"));
+}
 
 TEST(Snapshot, DescribesEveryNamedControl)
 {
