@@ -13,6 +13,11 @@ inline const QString kExportTdfTitle = QStringLiteral("Export TDF data");   // S
 inline const QString kImportTdfTitle = QStringLiteral("Import TDF data");   // Load a background ...
 inline const QString kTdfPattern = QStringLiteral("*.tdf");
 
+// Dialog titles and the pattern of the menu "Project ...".
+inline const QString kSaveProjectTitle = QStringLiteral("Save current project");  // Save
+inline const QString kLoadProjectTitle = QStringLiteral("Load a project");        // Recall
+inline const QString kProjectPattern = QStringLiteral("*.zov");
+
 // Filter entries of every file dialog.
 inline const QString kAllFilesFilter = QStringLiteral("Tous fichiers (*.*)");
 inline const QString kTypedFilesPrefix = QStringLiteral("Fichiers ");
