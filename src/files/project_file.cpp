@@ -130,6 +130,22 @@ QString optionToSelect(const ProjectSettings& settings)
     return {};
 }
 
+PortChoice portToSelect(const ProjectSettings& settings, const QStringList& listed)
+{
+    PortChoice choice;
+    if (!settings.PortName.isEmpty()) {
+        choice.index = static_cast<int>(listed.indexOf(settings.PortName));
+        if (choice.index >= 0)
+            return choice;
+        if (FileExists(settings.PortName)) {
+            choice.addName = settings.PortName;
+            return choice;
+        }
+    }
+    choice.index = settings.ComportIndex < static_cast<int>(listed.size()) ? settings.ComportIndex : -1;
+    return choice;
+}
+
 std::string signedIntegerText(int value)
 {
     return value < 0 ? std::to_string(value) : " " + std::to_string(value);

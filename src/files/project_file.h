@@ -14,6 +14,7 @@
 #include "files/atomic_write.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <string>
@@ -104,6 +105,16 @@ std::string plainNumberText(float value);
 // keep theirs), and the folders.
 void takeFromWorkspace(const Workspace& ws, ProjectSettings& settings);
 void applyToWorkspace(const ProjectSettings& settings, Workspace& ws);
+
+// The port to select after a load, given the selector's list. The stored
+// name wins when the list holds it, or when it is a device that exists but
+// is not listed (a USB adapter plugged in later): it is then to be added to
+// the list (`addName`). Otherwise the list position counts (-1: none).
+struct PortChoice {
+    int index = -1;
+    QString addName;
+};
+PortChoice portToSelect(const ProjectSettings& settings, const QStringList& listed);
 
 // The settings a project file's bytes hold (the defaults above for every
 // missing key). Section and key names match without regard to case.

@@ -1,11 +1,19 @@
-// The project in the window: the description of the controls that
-// `zov --snapshot` writes.
+// The project in the window: the project controller against a stand-in,
+// the real window saving, closing and starting again, the start-up without a
+// default project, the port rules, and `zov --snapshot` as a process.
 
+#include "app/gui/base.h"
 #include "app/gui/command_line.h"
+#include "app/gui/message_sink.h"
 #include "app/gui/project_controller.h"
 #include "core/curve_store.h"
 #include "files/atomic_write.h"
+#include "files/ini_file.h"
 #include "files/program_folder.h"
+#include "core/text.h"
+#include "design/design_inputs.h"
+#include "files/tdf_file.h"
+#include "qt_wait.h"
 #include "app/gui/snapshot.h"
 
 #include <QCheckBox>
@@ -13,7 +21,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QAction>
 #include <QImage>
+#include <QLineEdit>
+#include <QProcess>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -25,6 +36,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <vector>
 
 QT_BEGIN_NAMESPACE
@@ -218,7 +232,7 @@ TEST_F(ProjectControllerTest, StartUpTakesCommandLineThenRecentThenDefault)
     const QString cmd = dir.filePath("cmd.zov");
     writeFile(cmd, kCookProject);
     controller.loadStartupProject(cmd);
-    EXPECT_EQ(events, QStringList({"loaded Cook", "name cmd.zov", "point 250 1.5"}));
+    EXPECT_EQ(events, QStringList({"loaded Cook", "name cmd.zov", "texts 100 2", "point 250 1.5"}));
     EXPECT_EQ(ws.ProjectFile, cmd);
     EXPECT_EQ(ws.ProjectFolder, QStringLiteral("/projects"));
     EXPECT_EQ(ws.SeriesSelections[0].Vg1List, "-1,-2,");
@@ -240,7 +254,7 @@ TEST_F(ProjectControllerTest, StartUpTakesCommandLineThenRecentThenDefault)
     QFile::remove(folders.executable + "/DoNotErase.zov");
     ASSERT_TRUE(writeLastProject(recentFile(), QString()).ok);
     controller.loadStartupProject(QString());
-    EXPECT_EQ(events, QStringList({"loaded ", "name DoNotErase.zov"}));
+    EXPECT_EQ(events, QStringList({"loaded ", "name DoNotErase.zov", "texts  "}));
     EXPECT_EQ(ws.ModeName, QStringLiteral("Cook"));
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -366,6 +380,310 @@ TEST_F(ProjectControllerTest, ASnapshotLeavesTheRecentFileAlone)
     controller.loadStartupProject(path);
     EXPECT_FALSE(QFile::exists(recentFile()));
     EXPECT_EQ(ws.ProjectFile, path);
+}
+
+// ---- The real window --------------------------------------------------------
+
+struct RecordingSink : MessageSink {
+    explicit RecordingSink(QStringList* log) : log(log) {}
+    void showMessage(const QString& text, MessageIcon) override { *log << text; }
+    QStringList* log;
+};
+
+// The window on a program folder of its own; started by start().
+class ProjectWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    ProgramFolders folders() const { return {dir.filePath("bin"), dir.filePath("user")}; }
+    void installDefaultProject() const
+    {
+        QDir().mkpath(folders().executable);
+        QFile::copy(ZOV_SOURCE_DIR "/src/app/gui/DoNotErase.zov", folders().executable + "/DoNotErase.zov");
+    }
+    void start(const QString& projectPath = {}, const QString& devicePath = {})
+    {
+        QDir().mkpath(folders().executable);
+        window = std::make_unique<Base>();
+        window->setMessageSink(std::make_unique<RecordingSink>(&messages));
+        window->projectController().setProgramFolders(folders());
+        window->setFileChooser([this](const QString& action, const QString&, const QString&, const QString&) {
+            return action == "Save" ? saveAs : openPath;
+        });
+        if (!devicePath.isEmpty())
+            window->setVirtualModulePath(devicePath);
+        window->Form_Load(projectPath);
+    }
+    template <typename T = QWidget>
+    T* control(const char* name) const
+    {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << "no control named " << name;
+        return found;
+    }
+    QString text(const char* name) const
+    {
+        return describeControls(*window)["controls"].toObject()[name].toObject()["text"].toString();
+    }
+    // What a user sees of the controls a project keeps.
+    QJsonObject projectControls() const
+    {
+        const QJsonObject all = describeControls(*window)["controls"].toObject();
+        QJsonObject kept;
+        for (const char* name : {"CbVdiv", "CbMaDiv", "TxPwr", "TxVg1Start", "TxVg1Stop", "TxPitchg1", "TxVg2",
+                                 "Opt256", "Opt32", "CbComport", "OptSE", "OptPP", "OptMatch", "OptDiff", "RLoad",
+                                 "TxVin", "CkImport0", "CkImport1", "CkImport2", "CkImport3", "CkImport4",
+                                 "FrmCook", "FrmCapture"}) {
+            QJsonObject c = all[name].toObject();
+            c.remove("geometry");
+            kept.insert(name, c);
+        }
+        kept.insert("title", window->windowTitle());
+        return kept;
+    }
+
+    QTemporaryDir dir;
+    QStringList messages;
+    QString saveAs;
+    QString openPath;
+    std::unique_ptr<Base> window;
+};
+
+TEST_F(ProjectWindowTest, WithoutADefaultProjectTheWindowOpensEmptyInCookMode)
+{
+    start();
+    const Workspace& ws = window->workspace();
+    EXPECT_EQ(ws.ModeName, QStringLiteral("Cook"));
+    EXPECT_TRUE(control("FrmCook")->isVisible());
+    EXPECT_FALSE(control("FrmCapture")->isVisible());
+    for (const char* name : {"CbVdiv", "CbMaDiv", "TxPwr", "TxVg1Start", "TxVg1Stop", "TxPitchg1", "TxVg2", "RLoad"})
+        EXPECT_EQ(text(name), QString()) << name;
+    EXPECT_EQ(text("CbComport"), QStringLiteral("COM1"));
+    EXPECT_TRUE(control("Opt256")->property("checked").toBool());
+    EXPECT_EQ(text("CkImport0"), QStringLiteral("Import >>"));
+    EXPECT_EQ(window->size(), window->minimumSize());
+    // Empty scale texts keep the scales in force.
+    EXPECT_EQ(ws.VoltsPerDiv, 20.0F);
+    EXPECT_EQ(ws.MaPerDiv, 1.0F);
+    EXPECT_TRUE(window->windowTitle().endsWith(" [DoNotErase.zov]"));
+    EXPECT_TRUE(messages.isEmpty());
+    // Even this start records itself: the next start opens the same.
+    EXPECT_EQ(readLastProject(folders().executable + "/ZOV.mru"), folders().executable + "/DoNotErase.zov");
+}
+
+TEST_F(ProjectWindowTest, SaveCloseAndStartAgainFindsEverythingAsItWas)
+{
+    // A project with files in three slots, written as another program might.
+    const QString original = dir.filePath("hand.zov");
+    writeFile(original, "[Form]\nMode=Cook\n[COOKING]\nOption=PP\nLoad=6.6\nVin=40\nVg1List=-1,\n"
+                        "[IMPORT]\n0=/data/300B.tdf\n2=/data/EL34.b.tdf\n4=/data/300B.tdf\n");
+    installDefaultProject();
+    start(original);
+    EXPECT_EQ(text("CkImport2"), QStringLiteral("EL34"));
+    EXPECT_TRUE(control("CkImport4")->property("checked").toBool());
+    EXPECT_EQ(window->workspace().SeriesSelections[4].Vg1List, "-1,");
+    EXPECT_TRUE(control("OptPP")->property("checked").toBool());
+
+    // The user changes a few things and saves.
+    control<QComboBox>("CbVdiv")->setEditText("50");
+    control<QComboBox>("CbMaDiv")->setEditText("2");
+    control<QLineEdit>("TxPwr")->setText("3.5");
+    control<QLineEdit>("TxVg1Stop")->setText("12");
+    control<QLineEdit>("TxVg2")->setText("300");
+    control<QRadioButton>("Opt32")->click();
+    control<QComboBox>("CbComport")->setCurrentIndex(2);
+    control<QLineEdit>("RLoad")->setText("8");
+    window->resize(1000, 700);
+    window->move(30, 45);
+    const QSize size = window->size();
+    saveAs = dir.filePath("amp.zov");
+    control<QAction>("Mnu_Export_Pref")->trigger();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(window->windowTitle().endsWith(" [amp.zov]"));
+    const QJsonObject before = projectControls();
+
+    window.reset();  // closed; nothing is saved on the way out
+    start();         // the recently-used project comes back
+    EXPECT_EQ(window->workspace().ProjectFile, saveAs);
+    QJsonObject after = projectControls();
+    EXPECT_EQ(QJsonDocument(after).toJson().toStdString(), QJsonDocument(before).toJson().toStdString());
+    EXPECT_EQ(window->size(), size);
+    EXPECT_EQ(window->pos(), QPoint(30, 45));
+    EXPECT_EQ(window->workspace().SeriesSelections[2].Vg1List, "-1,");
+
+    // Recall from the menu: the hand-written project again.
+    openPath = original;
+    control<QAction>("Mnu_Import_Pref")->trigger();
+    EXPECT_EQ(text("RLoad"), QStringLiteral("6.6"));
+    EXPECT_EQ(text("CbVdiv"), QString()) << "a key the file lacks reads as empty";
+    EXPECT_TRUE(window->windowTitle().endsWith(" [hand.zov]"));
+}
+
+TEST_F(ProjectWindowTest, AFailedSaveIsShownAndTheProjectStays)
+{
+    installDefaultProject();
+    start();
+    const QString path = dir.filePath("kept.zov");
+    writeFile(path, "[Form]\r\nMode=Cook\r\n");
+    saveAs = path;
+    setInjectedWriteFailure("Read-only file system");
+    control<QAction>("Mnu_Export_Pref")->trigger();
+    setInjectedWriteFailure(QString());
+    EXPECT_EQ(messages, QStringList({"Cannot write " + path + ": Read-only file system"}));
+    EXPECT_EQ(fileBytes(path), "[Form]\r\nMode=Cook\r\n");
+    EXPECT_TRUE(window->windowTitle().endsWith(" [DoNotErase.zov]"));
+}
+
+TEST_F(ProjectWindowTest, PortsTheListCannotNameAreKeptByName)
+{
+    // An existing device the list does not hold (a USB adapter) is added and chosen.
+    const QString device = dir.filePath("ttyUSB0");
+    writeFile(device, "");
+    const QString project = dir.filePath("usb.zov");
+    writeFile(project, ("[Form]\nMode=Capture\n[DATA]\nComport=-1\nPort=" + device + "\n").toUtf8());
+    start(project);
+    EXPECT_EQ(text("CbComport"), device);
+    saveAs = dir.filePath("again.zov");
+    control<QAction>("Mnu_Export_Pref")->trigger();
+    const ProjectSettings saved = loadProjectFile(saveAs);
+    EXPECT_EQ(saved.PortName, device);
+    // The list position is kept as it is, beyond COM4 (a reader that knows
+    // only the four COM names takes COM1).
+    EXPECT_EQ(ReadIni(saveAs, "DATA", "Comport"), QString::number(control<QComboBox>("CbComport")->currentIndex()));
+
+    // The virtual module named on the command line stays the port.
+    window.reset();
+    start(project, QStringLiteral("/dev/pts/99"));
+    EXPECT_EQ(text("CbComport"), QStringLiteral("/dev/pts/99"));
+}
+
+// ---- zov --snapshot as a process --------------------------------------------
+
+struct ZovRun {
+    int exitCode = -1;
+    QByteArray err;
+};
+
+ZovRun runZov(const QStringList& args, const QString& workingDir)
+{
+    QProcess p;
+    p.setWorkingDirectory(workingDir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ZOV_BINARY_DIR "/src/app/gui/zov"), args);
+    ZovRun run;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.err = p.readAllStandardError();
+    return run;
+}
+
+QJsonObject readJson(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+}
+
+TEST(SnapshotProcess, WritesThePictureAndTheControlsAndLeavesTheRecentFileAlone)
+{
+    QTemporaryDir dir;
+    const QString project = dir.filePath("capture.zov");
+    writeFile(project, "[Form]\r\nMode=Capture\r\n[DISPLAY]\r\nUa=50\r\n[DATA]\r\nVG2=300\r\n");
+    const QString mru = QStringLiteral(ZOV_BINARY_DIR "/src/app/gui/ZOV.mru");
+    const std::string mruBefore = fileBytes(mru);
+    const ZovRun run = runZov({project, "--snapshot", dir.filePath("w.png"), "--controls", dir.filePath("w.json"),
+                               "--size", "1024x700"},
+                              dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QImage(dir.filePath("w.png")).size(), QSize(1024, 700));
+    const QJsonObject json = readJson(dir.filePath("w.json"));
+    EXPECT_TRUE(json["windowTitle"].toString().endsWith(" [capture.zov]"));
+    const QJsonObject controls = json["controls"].toObject();
+    EXPECT_EQ(controls["TxVg2"].toObject()["text"].toString(), QStringLiteral("300"));
+    EXPECT_EQ(controls["CbVdiv"].toObject()["text"].toString(), QStringLiteral("50"));
+    EXPECT_TRUE(controls["FrmCapture"].toObject()["visible"].toBool());
+    EXPECT_FALSE(controls["FrmCook"].toObject()["visible"].toBool());
+    // The plot fills the window: its right edge is near the window's.
+    const QJsonArray scope = controls["Scope"].toObject()["geometry"].toArray();
+    EXPECT_GT(scope[0].toInt() + scope[2].toInt(), 1024 - 40);
+    EXPECT_EQ(fileBytes(mru), mruBefore);
+
+    const ZovRun bad = runZov({project, "--snapshot", dir.filePath("no/such/w.png")}, dir.path());
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains("no/such/w.png")) << bad.err.toStdString();
+}
+
+// The 300B of the reference data as a TDF family (anode voltage, current,
+// grid 1; points cut short by the tracer's current limiter left out).
+bool write300B(const QString& path)
+{
+    std::ifstream in(ZOV_REFERENCE_DATA "/raw/mbrennwa__curvetracedata/300B/data/300B_Svetlana_5.dat");
+    std::string tdf;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        const std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+        if (f.size() >= 6 && f[0][0] != '%' && numericValue(f[4]) == 0.0)
+            tdf += f[2] + " " + f[3] + " " + f[5] + " 0 0\r\n";
+    }
+    QFile out(path);
+    return !tdf.empty() && out.open(QIODevice::WriteOnly) && out.write(tdf.data(), static_cast<qint64>(tdf.size())) > 0;
+}
+
+TEST(SnapshotProcess, ACookProjectShowsTheDesignOfTheCommandLineTool)
+{
+    QTemporaryDir dir;
+    const QString family = dir.filePath("300B.tdf");
+    if (!write300B(family))
+        GTEST_SKIP() << "reference family not available: 300B_Svetlana_5.dat";
+    CurveSet set;
+    set.FileName = family;
+    ASSERT_TRUE(ReadCurveSet(set));
+    const SeriesSelection all = defaultSelection(set);
+    const QString project = dir.filePath("300B.zov");
+    writeFile(project, ("[Form]\r\nMode=Cook\r\nWidth= 19200\r\nHeight= 12000\r\n[DISPLAY]\r\nIa=20\r\nUa=100\r\n"
+                        "Pa=40\r\n[COOKING]\r\nOption=SE\r\nIa0=60.9\r\nUa0=300\r\nLoad=3\r\nVin=40\r\nVg1List=" +
+                        all.Vg1List + "\r\nVg2List=" + all.Vg2List + "\r\n[IMPORT]\r\n0=" + family.toStdString() + "\r\n")
+                           .c_str());
+    const ZovRun run = runZov({project, "--snapshot", dir.filePath("w.png"), "--controls", dir.filePath("w.json")},
+                              dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject controls = readJson(dir.filePath("w.json"))["controls"].toObject();
+    EXPECT_EQ(controls["CkImport0"].toObject()["text"].toString(), QStringLiteral("300B"));
+    EXPECT_TRUE(controls["OptSE"].toObject()["checked"].toBool());
+    if (!controls["Mu"].toObject()["visible"].toBool())
+        GTEST_SKIP() << "the window does not place operating points yet (the design controller's ApplyOperatingPoint)";
+
+    QProcess cli;
+    cli.start(QStringLiteral(ZOV_BINARY_DIR "/src/app/cli/zov-cli"),
+              {"design", family, "--ua", "300", "--ia", "60.9", "--load", "3", "--vin", "40", "--vdiv", "100",
+               "--madiv", "20", "--vg1-list", QString::fromStdString(all.Vg1List), "--vg2-list",
+               QString::fromStdString(all.Vg2List)});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    const QJsonObject design = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const QJsonObject results = design["results"].toObject();
+    const QJsonObject parameters = design["parameters"].toObject();
+    const auto pattern = [](const QJsonValue& v, const char* p) {
+        return QString::fromStdString(formatPattern(v.toDouble(), p));
+    };
+    const std::pair<const char*, QString> expected[] = {
+        {"LbPd0", pattern(design["pd"], "##0.0") + "W"},
+        {"Gm", pattern(parameters["gm"], "#0.0")},
+        {"Req", pattern(parameters["rp"], "##0.0") + "K"},
+        {"Mu", pattern(parameters["mu"], "##0.0")},
+        {"LbVout", pattern(results["vout"], "###.#") + "Vpp"},
+        {"LbGain", "x " + pattern(results["gain"], "###.#")},
+        {"LbApo", pattern(results["pout"], "##0.#") + "W"},
+        {"LbH2", pattern(results["h2"], "#0.#") + "%"},
+    };
+    for (const auto& [name, text] : expected) {
+        const QJsonObject label = controls[name].toObject();
+        EXPECT_TRUE(label["visible"].toBool()) << name;
+        EXPECT_EQ(label["text"].toString(), text) << name;
+    }
 }
 
 }  // namespace

@@ -80,19 +80,20 @@ TEST(MessageBoxSink, ShowsMessagesOneAfterTheOtherWithoutBlocking)
 
 using ShellTest = WindowTest;
 
-TEST_F(ShellTest, StartUpShowsTheDesignedStateAndDrawsOnce)
+// A first start opens the shipped default project: Capture mode, ready for GO.
+TEST_F(ShellTest, StartUpOpensTheDefaultProjectAndDraws)
 {
     const QString version = QString::number(ZOV_VERSION_MAJOR) + "." + QString::number(ZOV_VERSION_MINOR) +
                             "." + QString::number(ZOV_VERSION_REVISION);
-    EXPECT_EQ(window->windowTitle(), "Kestrava Zovograph V" + version);
+    EXPECT_EQ(window->windowTitle(), "Kestrava Zovograph V" + version + " [DoNotErase.zov]");
     EXPECT_TRUE(window->isVisible());
     const char* initial[][2] = {
-        {"CbVdiv", "20"}, {"CbMaDiv", "1"}, {"TxPwr", "2"}, {"TxVg1Start", "0"}, {"TxVg1Stop", "0"},
-        {"TxPitchg1", "0"}, {"TxVg2", "0"}, {"LbVg1", "Vg1= 0"}, {"LbVg2", "Vg2= 0"}, {"BtSet", "GO"},
+        {"CbVdiv", "20"}, {"CbMaDiv", "1"}, {"TxPwr", "1"}, {"TxVg1Start", "0"}, {"TxVg1Stop", "4"},
+        {"TxPitchg1", "0.5"}, {"TxVg2", "250"}, {"LbVg1", "Vg1= 0"}, {"LbVg2", "Vg2= 0"}, {"BtSet", "GO"},
         {"BtExport", "Save as ..."}, {"BtAppend", "Add to ..."}, {"BtBckgnd", "Use as background"},
         {"BtBgndFile", "Load a background ..."}, {"BtDirectPrint", "Print ..."}, {"BtAutoScale", "A u t o"},
-        {"RLoad", "10"}, {"LbLoad", "R or Z load"}, {"TxVin", "0"}, {"CkImport0", "Import         ->"},
-        {"CkImport4", "Import         ->"}, {"BtCkBrowse2", "..."}, {"Opt256", "256mA Max"},
+        {"RLoad", "100"}, {"LbLoad", "R or Z load"}, {"TxVin", "1"}, {"CkImport0", "Import >>"},
+        {"CkImport4", "Import >>"}, {"BtCkBrowse2", "..."}, {"Opt256", "256mA Max"},
         {"Opt32", "32mA Max"}, {"OptSE", "SE"}, {"OptPP", "PP"}, {"OptMatch", "Match"},
         {"OptDiff", "Diff (a-b)"},
     };
@@ -108,7 +109,10 @@ TEST_F(ShellTest, StartUpShowsTheDesignedStateAndDrawsOnce)
     EXPECT_EQ(items("CbVdiv"), (QStringList{"5", "10", "20", "50", "100"}));
     EXPECT_EQ(items("CbMaDiv"), (QStringList{"0.2", "0.5", "1", "2", "5", "10", "20", "50", "100"}));
     EXPECT_EQ(control("CbComport")->toolTip(), "Select a COM port");
-    EXPECT_TRUE(control("OptMatch")->property("checked").toBool());
+    EXPECT_TRUE(control("OptSE")->property("checked").toBool());
+    EXPECT_TRUE(control("Opt32")->property("checked").toBool());
+    // About 1100 x 760 pixels.
+    EXPECT_EQ(window->size(), QSize(1100, 760));
 
     const Workspace& ws = window->workspace();
     EXPECT_TRUE(ws.StartupDone && ws.CaptureIdle);

@@ -1,14 +1,21 @@
 #pragma once
 // The main window started offscreen on a virtual module that answers at once,
 // with its message boxes recorded, and helpers to reach its controls by name.
+// Its program folder is a fresh one holding the shipped default project, so
+// every test starts as a first start does, and none reads or writes the
+// recently-used file of another.
 
 #include "qt_wait.h"
 #include "app/gui/base.h"
+#include "app/gui/project_controller.h"
 #include "sim/virtual_module.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -42,6 +49,7 @@ protected:
     {
         window = std::make_unique<Base>();
         window->setMessageSink(std::make_unique<RecordingMessageSink>(&messages));
+        useProgramFolder(true);
         window->Form_Load();
         startModule();
     }
@@ -120,6 +128,19 @@ protected:
         ZOV_WAIT(idle(), 20000);
     }
 
+    // A program folder of its own for the window, with or without the
+    // shipped default project.
+    void useProgramFolder(bool withDefaultProject)
+    {
+        const QString executable = programFolder.filePath("bin");
+        QDir().mkpath(executable);
+        QFile::remove(executable + "/DoNotErase.zov");
+        if (withDefaultProject)
+            QFile::copy(ZOV_SOURCE_DIR "/src/app/gui/DoNotErase.zov", executable + "/DoNotErase.zov");
+        window->projectController().setProgramFolders({executable, programFolder.filePath("user")});
+    }
+
+    QTemporaryDir programFolder;
     // Declared so that the window goes first: it may still hold the module's port.
     MessageLog messages;
     std::unique_ptr<VirtualModule> module;

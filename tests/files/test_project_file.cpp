@@ -338,6 +338,37 @@ TEST(ProjectFile, WorkspaceSelectionsFoldersAndNames)
     EXPECT_EQ(captionWithProject("Z", QString()), QStringLiteral("Z"));
 }
 
+TEST(ProjectFile, PortNameWinsWhenItNamesAPortThatExists)
+{
+    const QStringList listed = {"COM1", "COM2", "COM3", "COM4", "/dev/pts/7"};
+    QTemporaryDir dir;
+    const QString device = writeTempFile(dir, "ttyUSB0", "");
+    const struct {
+        QString name;
+        int comport;
+        int index;
+        QString added;
+    } cases[] = {
+        {"COM3", 0, 2, ""},             // a listed name wins over the position
+        {"/dev/pts/7", 0, 4, ""},       // the virtual module, listed beyond COM4
+        {device, 1, -1, device},        // an existing device not listed: added
+        {"/dev/no-such-port", 1, 1, ""},  // gone: the list position counts
+        {"", 3, 3, ""},
+        {"", -1, -1, ""},
+        {"COM9", 0, 0, ""},
+    };
+    for (const auto& c : cases) {
+        ProjectSettings s;
+        s.PortName = c.name;
+        s.ComportIndex = c.comport;
+        const PortChoice choice = portToSelect(s, listed);
+        EXPECT_EQ(choice.index, c.index) << c.name.toStdString();
+        EXPECT_EQ(choice.addName, c.added) << c.name.toStdString();
+    }
+    ProjectSettings s;
+    EXPECT_EQ(portToSelect(s, {}).index, -1);  // an empty list selects nothing
+}
+
 TEST(ProgramFolder, WritableExecutableFolderElsePerUserFolder)
 {
     QTemporaryDir dir;

@@ -18,7 +18,9 @@
 #include "files/atomic_write.h"
 #include "files/file_dialog.h"
 #include "files/files_messages.h"
+#include "files/project_file.h"
 #include "plot/scale_selectors.h"
+#include "plot/scales.h"
 #include "render/painter_surface.h"
 #include "render/scene.h"
 #include "render/scene_export.h"
@@ -111,6 +113,13 @@ void Base::buildMenu()
     m_mnuCook = mode->addAction(QStringLiteral("Cook"));
     m_mnuCook->setObjectName(QStringLiteral("Mnu_Cook"));
 
+    QMenu* project = menuBar()->addMenu(QStringLiteral("Project ..."));
+    project->setObjectName(QStringLiteral("Mnu_preferences"));
+    m_mnuExportPref = project->addAction(QStringLiteral("Save"));
+    m_mnuExportPref->setObjectName(QStringLiteral("Mnu_Export_Pref"));
+    m_mnuImportPref = project->addAction(QStringLiteral("Recall"));
+    m_mnuImportPref->setObjectName(QStringLiteral("Mnu_Import_Pref"));
+
     QMenu* print = menuBar()->addMenu(QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("Mnu_Report"));
     m_mnuPrint = print->addAction(QStringLiteral("Hard copy"));
@@ -200,7 +209,20 @@ void Base::connectControllers()
     connect(m_comparison, &ComparisonController::refreshRequested, this, &Base::RefreshScope);
 
     // Project and report.
+    connect(m_mnuExportPref, &QAction::triggered, m_project, &ProjectController::Mnu_Export_Pref_Click);
+    connect(m_mnuImportPref, &QAction::triggered, m_project, &ProjectController::Mnu_Import_Pref_Click);
+    connect(m_project, &ProjectController::settingsWanted, this, &Base::saveProjectSettings);
+    connect(m_project, &ProjectController::settingsLoaded, this, &Base::loadProjectSettings);
+    connect(m_project, &ProjectController::designTextsRestored, m_cook, &CookFrame::setDesignTexts);
+    // A stored operating point is placed as a click at its plot position,
+    // with the scales the project's refresh has just put in force.
+    connect(m_project, &ProjectController::operatingPointRestored, this, [this](float ua, float iaMa) {
+        m_design->ApplyOperatingPoint(UaToX(m_ws, ua), IaToY(m_ws, iaMa));
+    });
+    connect(m_project, &ProjectController::projectNameChanged, this,
+            [this] { setWindowTitle(captionWithProject(captionWithoutProject(), m_ws.ProjectFile)); });
     connect(m_project, &ProjectController::refreshRequested, this, &Base::RefreshScope);
+    connect(m_project, &ProjectController::message, this, &Base::showMessage);
     connect(m_captureFrame, &CaptureFrame::printClicked, m_report, &ReportController::BtDirectPrint_Click);
     connect(m_report, &ReportController::message, this, &Base::showMessage);
     connect(m_mnuPrint, &QAction::triggered, m_report, &ReportController::Mnu_Print_Click);
@@ -231,6 +253,7 @@ void Base::setFileChooser(FileChooser chooser)
     m_capture->setFileChooser(chooser);
     m_comparison->setFileChooser(chooser);
     m_report->setFileChooser(chooser);
+    m_project->setFileChooser(chooser);
 }
 
 void Base::setCaptureWaitMs(int ms)
@@ -241,6 +264,7 @@ void Base::setCaptureWaitMs(int ms)
 void Base::setVirtualModulePath(const QString& devicePath)
 {
     m_capture->setVirtualModulePath(devicePath);
+    m_portFromCommandLine = !devicePath.isEmpty();
 }
 
 void Base::showMessage(const QString& text, MessageIcon icon)
@@ -261,9 +285,7 @@ void Base::Form_Load(const QString& projectPath)
     // manager around this widget.
     setMinimumSize(kMinClientWidthPx, kMinClientHeightPx + menuBar()->sizeHint().height());
     m_ws.CaptureIdle = true;
-    setWindowTitle(QString::fromLatin1(kWindowCaptionPrefix) + QString::number(ZOV_VERSION_MAJOR) +
-                   QLatin1Char('.') + QString::number(ZOV_VERSION_MINOR) + QLatin1Char('.') +
-                   QString::number(ZOV_VERSION_REVISION));
+    setWindowTitle(captionWithoutProject());
     if (width() < minimumWidth() || height() < minimumHeight())
         resize(minimumSize().expandedTo(QSize(900, 640)));
     show();
@@ -282,6 +304,39 @@ void Base::StartUp(const QString& projectPath)
     m_ws.StartupDone = true;
     Form_Resize();  // lays out the plot, then the first refresh
     m_project->loadStartupProject(projectPath);
+}
+
+QString Base::captionWithoutProject() const
+{
+    return QString::fromLatin1(kWindowCaptionPrefix) + QString::number(ZOV_VERSION_MAJOR) + QLatin1Char('.') +
+           QString::number(ZOV_VERSION_MINOR) + QLatin1Char('.') + QString::number(ZOV_VERSION_REVISION);
+}
+
+// ---- Project ------------------------------------------------------------------
+
+void Base::saveProjectSettings(ProjectSettings& settings) const
+{
+    settings.TopTwips = y() * kTwipsPerPixel;
+    settings.LeftTwips = x() * kTwipsPerPixel;
+    settings.WidthTwips = width() * kTwipsPerPixel;
+    settings.HeightTwips = height() * kTwipsPerPixel;
+    m_display->saveProject(settings);
+    m_captureFrame->saveProject(settings);
+    m_cook->saveProject(settings);
+}
+
+void Base::loadProjectSettings(const ProjectSettings& settings)
+{
+    // A size of 0 (a missing project) gives the minimum size.
+    move(settings.LeftTwips / kTwipsPerPixel, settings.TopTwips / kTwipsPerPixel);
+    resize(settings.WidthTwips / kTwipsPerPixel, settings.HeightTwips / kTwipsPerPixel);
+    m_display->loadProject(settings);
+    m_captureFrame->loadProject(settings, m_portFromCommandLine);
+    m_cook->loadProject(settings);
+    if (opensInCapture(settings))
+        Mnu_Capture_Click();
+    else
+        Mnu_Cook_Click();
 }
 
 // ---- Layout -----------------------------------------------------------------

@@ -21,6 +21,7 @@ class QAction;
 namespace zov {
 class PainterSurface;
 struct SceneOptions;
+struct ProjectSettings;
 }
 
 namespace zov::gui {
@@ -71,7 +72,8 @@ public:
     void setMessageSink(std::unique_ptr<MessageSink> sink);
     void setFileChooser(FileChooser chooser);
     void setCaptureWaitMs(int ms);
-    // Adds the in-process virtual module's device to the port list and selects it.
+    // Adds the in-process virtual module's device to the port list and selects
+    // it. A port chosen this way stays when a project is loaded.
     void setVirtualModulePath(const QString& devicePath);
 
     // Number of completed central refreshes since start-up (tests watch it).
@@ -100,6 +102,11 @@ private:
     // of the plot take the same options.
     SceneOptions sceneOptions();
     bool exportPlot(const QString& path, QString* error);
+    // The window's settings to and from a project file: geometry here, the
+    // rest in the frames; the mode last, as it redraws.
+    void saveProjectSettings(ProjectSettings& settings) const;
+    void loadProjectSettings(const ProjectSettings& settings);
+    QString captionWithoutProject() const;
     void StartUp(const QString& projectPath);
     void Form_Resize();
 
@@ -116,6 +123,9 @@ private:
     QAction* m_mnuPrint = nullptr;          // "Hard copy"
     QAction* m_mnuPrintPreview = nullptr;
     QAction* m_mnuExportPlot = nullptr;
+    QAction* m_mnuExportPref = nullptr;
+    QAction* m_mnuImportPref = nullptr;
+    bool m_portFromCommandLine = false;
 
     QWidget* m_sidePanel = nullptr;
     DisplayFrame* m_display = nullptr;

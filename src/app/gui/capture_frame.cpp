@@ -1,6 +1,7 @@
 #include "app/gui/capture_frame.h"
 
 #include "app/gui/frame_parts.h"
+#include "files/project_file.h"
 #include "measure/port_list.h"
 
 #include <QComboBox>
@@ -163,6 +164,40 @@ bool CaptureFrame::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QGroupBox::eventFilter(watched, event);
+}
+
+void CaptureFrame::saveProject(ProjectSettings& settings) const
+{
+    settings.Vg1StartText = m_txVg1Start->text();
+    settings.Vg1StopText = m_txVg1Stop->text();
+    settings.Vg1PitchText = m_txPitchg1->text();
+    settings.Vg2Text = m_txVg2->text();
+    settings.ComportIndex = m_cbComport->currentIndex();
+    settings.PortName = m_cbComport->currentText();
+    settings.Range32mA = m_opt32->isChecked();
+}
+
+void CaptureFrame::loadProject(const ProjectSettings& settings, bool keepPort)
+{
+    m_txVg1Start->setText(settings.Vg1StartText);
+    m_txVg1Stop->setText(settings.Vg1StopText);
+    m_txPitchg1->setText(settings.Vg1PitchText);
+    m_txVg2->setText(settings.Vg2Text);
+    m_opt256->setChecked(true);
+    if (settings.Range32mA)
+        m_opt32->setChecked(true);
+    if (keepPort)
+        return;
+    QStringList listed;
+    for (int i = 0; i < m_cbComport->count(); ++i)
+        listed << m_cbComport->itemText(i);
+    const PortChoice choice = portToSelect(settings, listed);
+    if (!choice.addName.isEmpty()) {
+        m_cbComport->addItem(choice.addName);
+        m_cbComport->setCurrentIndex(m_cbComport->count() - 1);
+    } else {
+        m_cbComport->setCurrentIndex(choice.index);
+    }
 }
 
 }  // namespace zov::gui

@@ -15,6 +15,10 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
+namespace zov {
+struct ProjectSettings;
+}
+
 namespace zov::gui {
 
 class CaptureFrame : public QGroupBox, public CaptureView {
@@ -30,6 +34,12 @@ public:
     void showProgress(int done, int stepCount, const QString& text) override;
     void setSaveEnabled(bool enabled) override;
     void setFamilyActionsEnabled(bool enabled) override;
+
+    // The frame's part of a project file: the sweep texts, the port (its list
+    // position and its name) and the current range. `keepPort`: the port
+    // chosen on the command line (the virtual module) stays.
+    void saveProject(ProjectSettings& settings) const;
+    void loadProject(const ProjectSettings& settings, bool keepPort);
 
 signals:
     void goClicked();                    // BtSet

@@ -2,11 +2,15 @@
 
 #include "app/gui/frame_parts.h"
 #include "app/gui/import_row.h"
+#include "files/project_file.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+
+#include <tuple>
+#include <utility>
 
 namespace zov::gui {
 
@@ -131,6 +135,49 @@ void CookFrame::hideSwingReadouts()
 {
     m_lbApo->hide();
     m_lbH2->hide();
+}
+
+void CookFrame::saveProject(ProjectSettings& settings) const
+{
+    const std::pair<const QRadioButton*, const char*> options[] = {
+        {m_optSE, "SE"}, {m_optPP, "PP"}, {m_optMatch, "Match"}, {m_optDiff, "Diff"}};
+    settings.Option.clear();
+    for (const auto& [button, name] : options) {
+        if (button->isChecked())
+            settings.Option = QString::fromLatin1(name);
+    }
+    settings.LoadText = m_rLoad->text();
+    settings.VinText = m_txVin->text();
+    for (std::size_t i = 0; i < kSlotCount; ++i)
+        settings.ImportFiles[i] = m_importRows[i]->line().path;
+}
+
+void CookFrame::loadProject(const ProjectSettings& settings)
+{
+    for (std::size_t i = 0; i < kSlotCount; ++i) {
+        const QString& path = settings.ImportFiles[i];
+        if (path.isEmpty())
+            m_importRows[i]->clearFile();
+        else
+            m_importRows[i]->setFile(path, slotCaption(path));
+    }
+    const QString option = optionToSelect(settings);
+    const std::tuple<QRadioButton*, const char*, CookOption> options[] = {
+        {m_optSE, "SE", CookOption::SE}, {m_optDiff, "Diff", CookOption::Diff},
+        {m_optPP, "PP", CookOption::PP}, {m_optMatch, "Match", CookOption::Match}};
+    for (const auto& [button, name, value] : options) {
+        if (option == QLatin1String(name)) {
+            button->setChecked(true);
+            emit optionClicked(value);
+        }
+    }
+    setDesignTexts(settings.LoadText, settings.VinText);
+}
+
+void CookFrame::setDesignTexts(const QString& loadText, const QString& vinText)
+{
+    m_rLoad->setText(loadText);
+    m_txVin->setText(vinText);
 }
 
 }  // namespace zov::gui

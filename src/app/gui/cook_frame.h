@@ -18,6 +18,10 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 
+namespace zov {
+struct ProjectSettings;
+}
+
 namespace zov::gui {
 
 class ImportRow;
@@ -42,6 +46,14 @@ public:
     // shows them again.
     void hideTubeParameters();
     void hideSwingReadouts();
+
+    // The frame's part of a project file: the option, the load and swing
+    // texts and the files of the five import lines. A load that names an
+    // option selects it as a click does (optionClicked), so the frame shows
+    // that option's lines and captions; setDesignTexts sets the two boxes.
+    void saveProject(ProjectSettings& settings) const;
+    void loadProject(const ProjectSettings& settings);
+    void setDesignTexts(const QString& loadText, const QString& vinText);
 
 signals:
     void optionClicked(zov::CookOption option);

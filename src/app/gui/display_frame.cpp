@@ -1,6 +1,7 @@
 #include "app/gui/display_frame.h"
 
 #include "app/gui/frame_parts.h"
+#include "files/project_file.h"
 #include "plot/scale_selectors.h"
 
 #include <QApplication>
@@ -107,6 +108,20 @@ bool DisplayFrame::eventFilter(QObject* watched, QEvent* event)
          watched == m_cbVdiv->lineEdit() || watched == m_cbMaDiv->lineEdit()))
         emit refreshRequested();
     return QGroupBox::eventFilter(watched, event);
+}
+
+void DisplayFrame::saveProject(ProjectSettings& settings) const
+{
+    settings.MaPerDivText = m_cbMaDiv->currentText();
+    settings.VoltsPerDivText = m_cbVdiv->currentText();
+    settings.PowerText = m_txPwr->text();
+}
+
+void DisplayFrame::loadProject(const ProjectSettings& settings)
+{
+    m_cbMaDiv->setEditText(settings.MaPerDivText);
+    m_cbVdiv->setEditText(settings.VoltsPerDivText);
+    m_txPwr->setText(settings.PowerText);
 }
 
 }  // namespace zov::gui

@@ -13,6 +13,10 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+namespace zov {
+struct ProjectSettings;
+}
+
 namespace zov::gui {
 
 class DisplayFrame : public QGroupBox {
@@ -30,6 +34,11 @@ public:
     // Writes both scale texts (the auto scale); emits nothing.
     void setScaleTexts(const std::string& voltsPerDiv, const std::string& maPerDiv);
     void setAutoScaleVisible(bool visible);
+
+    // The frame's part of a project file (the scale and limit texts); a load
+    // emits nothing, the window redraws once the whole project is in.
+    void saveProject(ProjectSettings& settings) const;
+    void loadProject(const ProjectSettings& settings);
 
 signals:
     void refreshRequested();

@@ -2,11 +2,14 @@
 
 #include "app/gui/base.h"
 #include "app/gui/command_line.h"
+#include "app/gui/project_controller.h"
+#include "app/gui/snapshot.h"
 #include "sim/virtual_module.h"
 #include "zov_version.h"
 
 #include <QApplication>
 #include <QTextStream>
+#include <QTimer>
 
 #include <memory>
 
@@ -59,8 +62,30 @@ int runZov(int argc, char* argv[])
         QObject::connect(module.get(), &VirtualModule::devicePathChanged, &window,
                          &Base::setVirtualModulePath);
     }
+    const bool snapshot = !options.snapshotPath.isEmpty();
+    // A snapshot looks at a project; it does not make it the last one used.
+    window.projectController().setRecordsRecentProject(!snapshot);
     window.Form_Load(options.projectPath);
-    return app.exec();
+    if (!snapshot)
+        return app.exec();
+
+    if (options.size.isValid())
+        window.resize(options.size);
+    // Start-up drew synchronously; the layout and resize events it posted on
+    // the way run first, each ending in a full refresh, then the picture is
+    // taken.
+    int exitCode = 0;
+    QTimer::singleShot(0, &window, [&] {
+        QCoreApplication::sendPostedEvents();
+        QString error;
+        if (!writeSnapshot(window, options.snapshotPath, options.controlsPath, &error)) {
+            err << "zov: cannot write " << error << "\n";
+            exitCode = 1;
+        }
+        app.exit(exitCode);
+    });
+    app.exec();
+    return exitCode;
 }
 
 }  // namespace zov::gui

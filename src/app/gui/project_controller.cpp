@@ -30,6 +30,10 @@ ProgramFolders ProjectController::programFolders() const
 void ProjectController::loadStartupProject(const QString& projectPath)
 {
     const ProjectSettings loaded = LoadProject(startupProjectPath(projectPath, programFolders()));
+    // As after a recall: the mode switch's refresh put the family's default
+    // swing into TxVin, and the design is to be the one that was saved.
+    if (m_ws.ModeName == QStringLiteral("Cook"))
+        emit designTextsRestored(loaded.LoadText, loaded.VinText);
     restoreOperatingPoint(loaded);
 }
 

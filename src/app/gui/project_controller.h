@@ -64,9 +64,9 @@ signals:
     void settingsWanted(zov::ProjectSettings& settings);
     void settingsLoaded(const zov::ProjectSettings& settings);
     void operatingPointRestored(float ua, float iaMa);
-    // After a recall's refresh in Cook mode: the load and swing texts of the
-    // file go into RLoad and TxVin again (the refresh may have rewritten the
-    // swing).
+    // After the refresh of a recall or a start-up in Cook mode: the load and
+    // swing texts of the file go into RLoad and TxVin again (every Cook-mode
+    // refresh puts the family's default swing into TxVin).
     void designTextsRestored(const QString& loadText, const QString& vinText);
     void projectNameChanged(const QString& fileName);
     void refreshRequested();
