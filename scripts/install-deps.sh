@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libeigen3-dev ngspice
-  fonts-dejavu-core ccache
+  fonts-dejavu-core ccache locales
   poppler-utils  # pdftotext and pdfinfo read printed pages back in the tests
   "$@"
 )

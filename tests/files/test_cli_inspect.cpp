@@ -28,7 +28,8 @@ TEST(CliInspect, LoadedFamilyAsJson)
     EXPECT_EQ(o["vg1Table"].toArray(), QJsonArray({QJsonArray({-4, 1}), QJsonArray({-2, 0})}));
     EXPECT_EQ(static_cast<float>(o["iaMax"].toDouble()), 0.000864F);  // the same 32-bit float back
     const QJsonObject second = o["series"].toArray().at(1).toObject();
-    EXPECT_TRUE(second["vg1"].toDouble() == -4.0 && second["count"].toInt() == 3);
+    EXPECT_EQ(second["vg1"].toDouble(), -4.0);
+    EXPECT_EQ(second["count"].toInt(), 3);
     const QJsonArray points = second["points"].toArray();
     ASSERT_EQ(points.size(), 3);  // sorted: the extra zero point first
     EXPECT_EQ(points.at(0).toArray(), QJsonArray({0, 0, 0, 0, 0, 0, 0}));
@@ -43,7 +44,9 @@ TEST(CliInspect, ExitCodes)
     EXPECT_EQ(notLoaded.exitCode, 1);
     EXPECT_FALSE(json(notLoaded)["loaded"].toBool(true));  // the JSON is still printed
     const CliRun missing = runCli({"inspect", dir.filePath("missing.tdf")});
-    EXPECT_TRUE(missing.exitCode == 2 && missing.out.isEmpty() && !missing.err.isEmpty());
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_FALSE(missing.err.isEmpty());
     for (const QStringList& usage : {QStringList{"inspect"}, {"inspect", "a.tdf", "b.tdf"}, {"inspect", "--bogus"}})
         EXPECT_EQ(runCli(usage).exitCode, 2) << usage.join(' ').toStdString();
 }

@@ -47,7 +47,8 @@ TEST(FileDialog, CurveFileFiltersOpenOnTheTdfEntry)
     EXPECT_TRUE(FileDialog(nullptr, QString(), "*.tdf", "Import TDF data", "Open", filters).isEmpty());
     EXPECT_EQ(seen, QStringList{filters.filters.at(filters.selected)} + filters.filters);
     EXPECT_EQ(seen.size(), 8);
-    EXPECT_TRUE(seen.at(1) == "Tous fichiers (*.*)" && seen.at(3).contains("*.utd"));
+    EXPECT_EQ(seen.at(1), "Tous fichiers (*.*)");
+    EXPECT_TRUE(seen.at(3).contains("*.utd"));
 }
 
 TEST(FileDialog, SaveReturnsThePresetNameInTheFolder)

@@ -74,9 +74,12 @@ TEST(Channels, ModeTableRetryAndNumbers)
     EXPECT_EQ(OpenFile(dir.filePath("no-such-folder/x.tdf"), mode, 10), 0);
     EXPECT_FALSE(CloseFile(0));
     const int a = OpenFile(p, mode), b = OpenFile(dir.filePath("m.txt"), mode);
-    EXPECT_TRUE(a != b && CloseFile(a) && !CloseFile(a));  // a second close fails
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(CloseFile(a));
+    EXPECT_FALSE(CloseFile(a));  // a second close fails
     EXPECT_EQ(OpenFile(p, mode), a);  // numbers are reused
-    EXPECT_TRUE(CloseFile(a) && CloseFile(b));
+    EXPECT_TRUE(CloseFile(a));
+    EXPECT_TRUE(CloseFile(b));
     EXPECT_EQ(openChannelCount(), 0);
 }
 

@@ -41,7 +41,8 @@ const char kSmallFile[] =
 TEST(ReadCurveSet, SmallCaptureFile)
 {
     const CurveSet set = readText(kSmallFile);
-    ASSERT_TRUE(set.Loaded && set.Series.size() == 2U);
+    ASSERT_TRUE(set.Loaded);
+    ASSERT_EQ(set.Series.size(), 2U);
     EXPECT_EQ(set.Series[0].Vg2, 250.0F);
     EXPECT_EQ(row(set.Series[0], kRowUa), (std::vector<float>{0.94F, 41.36F, 83.72F}));
     // A new series carries the extra (0 V, 0 A) point, sorted first.
@@ -62,7 +63,8 @@ TEST(ReadCurveSet, GridTablesSpacingAndSortCodes)
             for (int i = 1; i <= 3; ++i)
                 text += std::to_string(i * 50) + " 0.001 " + vg1 + " 0 " + vg2 + "\r\n";
     const CurveSet set = readText(text);
-    ASSERT_TRUE(set.Loaded && set.Series.size() == 6U);
+    ASSERT_TRUE(set.Loaded);
+    ASSERT_EQ(set.Series.size(), 6U);
     EXPECT_EQ(set.Vg1Table, (Table{{-4, 2}, {-4, 5}, {-2, 1}, {-2, 4}, {0, 0}}));  // stable sort
     EXPECT_EQ(set.Vg2Table, (Table{{250, 0}, {300, 3}, {300, 4}, {300, 5}}));
     EXPECT_EQ(std::tie(set.Vg1Top, set.Vg2Top, set.Vg1Spacing, set.Vg2Spacing), std::make_tuple(4, 3, 0.0F, 50.0F));
@@ -184,7 +186,8 @@ TEST(ReadCurveSet, MeasuredFamiliesReadBack)
         const CurveSet set = readText(familyTdf(name, grids, rows));
         if (rows.empty())
             GTEST_SKIP() << "reference family " << name << " not found under " << ZOV_REFERENCE_DATA;
-        ASSERT_TRUE(set.Loaded && set.Series.size() == grids.size());
+        ASSERT_TRUE(set.Loaded);
+        ASSERT_EQ(set.Series.size(), grids.size());
         EXPECT_EQ(std::tie(set.Vg1Top, set.Vg2Top), std::make_tuple(int(grids.size()) - 1, 0));
         for (std::size_t c = 0; c < grids.size(); ++c) {
             const Series& s = set.Series[c];
@@ -218,7 +221,8 @@ protected:
 TEST_F(TdfWriting, CancelNoDataSaveOntoAnExistingFileAddToAMissingOne)
 {
     const FileResult cancelled = saveCurveText(ws, QString(), TdfWriteMode::Replace);
-    EXPECT_TRUE(!cancelled.ok && cancelled.error.isEmpty());  // silent
+    EXPECT_FALSE(cancelled.ok);
+    EXPECT_TRUE(cancelled.error.isEmpty());  // silent
     EXPECT_EQ(std::tie(ws.CurveText, ws.TdfFolder), std::make_tuple(kCapture, QStringLiteral("/somewhere")));
     const QString p = testing::writeTempFile(m_dir, "family.tdf", "old content, longer than the new one ......\r\n");
     ws.CurveText.clear();
@@ -255,9 +259,11 @@ TEST_F(TdfWriting, FailedWritesLoseNothingAndGiveAReason)
         setInjectedWriteFailure("disk full");
         const FileResult full = saveCurveText(ws, existing, mode);
         setInjectedWriteFailure(QString());
-        EXPECT_TRUE(!full.ok && full.error == "disk full");
+        EXPECT_FALSE(full.ok);
+        EXPECT_EQ(full.error, "disk full");
         const FileResult bad = saveCurveText(ws, blocked, mode);
-        EXPECT_TRUE(!bad.ok && !bad.error.isEmpty());
+        EXPECT_FALSE(bad.ok);
+        EXPECT_FALSE(bad.error.isEmpty());
         EXPECT_EQ(fileBytes(existing), "1 2 -1 0 100\r\n");
         EXPECT_EQ(fileBytes(blocked), "<missing>");
         EXPECT_EQ(std::tie(ws.CurveText, ws.TdfFolder), std::make_tuple(kCapture, QStringLiteral("/somewhere")));

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
+#include <QTemporaryDir>
+
 #include <clocale>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 
@@ -37,13 +41,41 @@ TEST(NumericValue, LeadingNumberOnly)
     EXPECT_EQ(std::make_pair(used, none), std::make_pair(std::size_t(8), std::size_t(0)));
 }
 
-TEST(NumericValue, IgnoresTheUserLocale)
+// A user whose locale writes "2,5" still gets "." in every number the
+// program writes and reads. The comma locale is made for the test (from the
+// system's locale sources), so it runs on any machine, not only on one that
+// happens to have a German locale installed.
+TEST(NumericValue, IgnoresACommaLocale)
 {
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
-    EXPECT_DOUBLE_EQ(numericValue("2.5"), 2.5);
-    EXPECT_EQ(formatGeneral(2.5) + formatPattern(2.5, "##0.0"), "2.52.5");
+    QTemporaryDir localeDir;
+    ASSERT_TRUE(localeDir.isValid());
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        const std::string make = "localedef -i de_DE -f UTF-8 '" + localeDir.path().toStdString()
+                                 + "/de_DE.UTF-8' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(make.c_str()), 0) << "localedef could not make de_DE.UTF-8 (package locales)";
+        ::setenv("LOCPATH", localeDir.path().toLocal8Bit().constData(), 1);
+        ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
+    }
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The environment really writes commas now.
+    char printed[16];
+    std::snprintf(printed, sizeof printed, "%.1f", 2.5);
+    ASSERT_STREQ(printed, "2,5");
+    ASSERT_EQ(QLocale().toString(2.5), QStringLiteral("2,5"));
+
+    const std::pair<double, const char*> written[] = {
+        {2.5, "2.5"}, {-0.00015, "-0.00015"}, {1.220703e-2, "1.220703E-02"}, {1.234568e7, "1.234568E+07"}};
+    for (const auto& [value, text] : written) {
+        EXPECT_EQ(formatGeneral(value), text);
+        EXPECT_DOUBLE_EQ(numericValue(text), value) << text;
+    }
+    EXPECT_EQ(formatPattern(1234.25, "##0.0"), "1234.3");
+    EXPECT_EQ(formatPattern(2, "##0.#"), "2.");
+    EXPECT_DOUBLE_EQ(numericValue("2,5"), 2.0);  // a comma ends the number, as any other misfit does
+
+    QLocale::setDefault(QLocale::c());
     std::setlocale(LC_ALL, "C");
+    ::unsetenv("LOCPATH");
 }
 
 TEST(RoundHalfEven, TiesGoToEven)

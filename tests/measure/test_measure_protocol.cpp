@@ -48,14 +48,17 @@ TEST(ModuleProtocol, BlocksStopAtAHighByteOf128OrMoreOrAGap)
 
     auto bytes = blockOf(0x01, 0x02);  // 258 counts
     auto full = protocol::decodeCurrentBlock(bytes, 32);
-    EXPECT_TRUE(full.ok && full.decoded == 64);
+    EXPECT_TRUE(full.ok);
+    EXPECT_EQ(full.decoded, 64);
     EXPECT_EQ(full.values[63], float(258.0 / 1024 / 32));
     bytes[2 * 10] = 0x80;  // sample 10 corrupted
     auto bad = protocol::decodeVoltageBlock(bytes);
-    EXPECT_TRUE(!bad.ok && bad.decoded == 10);
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.decoded, 10);
     EXPECT_EQ(bad.values[9], protocol::voltsFromCount(258));
     const auto shortBlock = protocol::decodeVoltageBlock(std::span(bytes).first(15));
-    EXPECT_TRUE(!shortBlock.ok && shortBlock.decoded == 7);  // the odd trailing byte is not a sample
+    EXPECT_FALSE(shortBlock.ok);
+    EXPECT_EQ(shortBlock.decoded, 7);  // the odd trailing byte is not a sample
     auto longer = blockOf(0, 7);  // bytes beyond the block belong to the next read
     longer.push_back(0x80);
     EXPECT_TRUE(protocol::decodeVoltageBlock(longer).ok);
@@ -133,7 +136,8 @@ TEST(PortList, Names)
         EXPECT_EQ(resolvePortName(asIs), asIs);
     const QStringList ports = availablePorts("/dev/pts/99");
     EXPECT_EQ(ports.mid(0, 4), (QStringList{"COM1", "COM2", "COM3", "COM4"}));
-    EXPECT_TRUE(ports.last() == "/dev/pts/99" && ports.count("/dev/pts/99") == 1);
+    EXPECT_EQ(ports.last(), "/dev/pts/99");
+    EXPECT_EQ(ports.count("/dev/pts/99"), 1);
     EXPECT_FALSE(availablePorts().contains(""));
 }
 

@@ -113,7 +113,8 @@ TEST(ModuleLink, ExactBytesOrderAndWaits)
     ASSERT_TRUE(module);
     ModuleLink link;
     const Exchange ex = runExchange(link, 32, 155, module->devicePath());  // "32mA Max" at -2.5 V
-    ASSERT_TRUE(ex.ok && ex.message.isEmpty());
+    ASSERT_TRUE(ex.ok);
+    ASSERT_TRUE(ex.message.isEmpty());
     ZOV_WAIT(module->exchangesServed() == 1, kSpyTimeoutMs);
     EXPECT_EQ(bytesOf(*module), (std::vector<int>{0x65, 0x20, 0x9B, 0x69}));
     // Each answer was complete within a few ms, yet each byte waits its full
@@ -151,7 +152,9 @@ TEST(ModuleLink, EveryFaultFailsClosesAndRecovers)
     Exchange ex = runExchange(idle, 4, 150);
     EXPECT_FALSE(ex.ok || !ex.message.isEmpty() || idle.isPortOpen());
     ex = runExchange(idle, 4, 150, "/dev/zov-no-such-port");
-    EXPECT_TRUE(!ex.ok && ex.message == kDialogFailed && !idle.isBusy());
+    EXPECT_FALSE(ex.ok);
+    EXPECT_EQ(ex.message, kDialogFailed);
+    EXPECT_FALSE(idle.isBusy());
     for (const QString& fault : VirtualModule::faultNames()) {
         SCOPED_TRACE(fault.toStdString());
         auto module = startModule(fault);
@@ -200,7 +203,8 @@ TEST(VirtualModule, RangeGridSaturationAndNoise)
     ASSERT_TRUE(module);
     const auto volts = module->voltageCounts();
     EXPECT_EQ(volts[63], 1000);  // 470 V / 0.47 V
-    EXPECT_TRUE(std::is_sorted(volts.begin(), volts.end()) && volts[0] == 0);
+    EXPECT_TRUE(std::is_sorted(volts.begin(), volts.end()));
+    EXPECT_EQ(volts[0], 0);
     // The 256 mA range gives an eighth of the counts of the 32 mA range.
     EXPECT_NEAR(module->currentCounts(4, 150)[40], module->currentCounts(32, 150)[40] / 8.0, 1.0);
     EXPECT_LT(module->currentCounts(32, 154)[63], module->currentCounts(32, 150)[63]);  // more negative grid
@@ -212,7 +216,8 @@ TEST(VirtualModule, RangeGridSaturationAndNoise)
     EXPECT_EQ(big.currentCounts(32, 150)[63], VirtualModule::kFullScaleCounts);
     o.noiseSeed = 7;
     VirtualModule a(o), b(o);
-    ASSERT_TRUE(a.start() && b.start());
+    ASSERT_TRUE(a.start());
+    ASSERT_TRUE(b.start());
     EXPECT_EQ(a.currentCounts(32, 152), b.currentCounts(32, 152));  // seeded noise repeats
 }
 
@@ -223,9 +228,11 @@ TEST_F(CaptureSweepTest, FiveCurvesWithTheirGridCodes)
     bool busyWhileRunning = false;
     QObject::connect(&sweep, &CaptureSweep::curveAppended, [&] { busyWhileRunning = !ws.CaptureIdle && sweep.isRunning(); });
     const SweepRun r = run("0", "10", "2.5", 32);
-    EXPECT_TRUE(r.completed && r.message.isEmpty());
+    EXPECT_TRUE(r.completed);
+    EXPECT_TRUE(r.message.isEmpty());
     EXPECT_TRUE(busyWhileRunning);
-    EXPECT_TRUE(ws.CaptureIdle && !sweep.isRunning());
+    EXPECT_TRUE(ws.CaptureIdle);
+    EXPECT_FALSE(sweep.isRunning());
     EXPECT_EQ(r.stepVg1, (std::vector<float>{0.0F, -2.5F, -5.0F, -7.5F, -10.0F}));
 
     ZOV_WAIT(module->exchangesServed() == 5, kSpyTimeoutMs);
@@ -274,7 +281,8 @@ TEST_F(CaptureSweepTest, StopOrFailureKeepsTheCurvesMeasured)
             sweep.requestStop();
     });
     SweepRun r = run("0", "10", "1");
-    EXPECT_TRUE(!r.completed && r.message.isEmpty());
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(r.message.isEmpty());
     EXPECT_EQ(r.stepVg1.size(), 2u);
     EXPECT_EQ(lineCount(ws.CurveText), 128);
     EXPECT_TRUE(ws.CaptureIdle);
@@ -302,5 +310,6 @@ TEST_F(CaptureSweepTest, StopOrFailureKeepsTheCurvesMeasured)
     EXPECT_EQ(r.exchangeMessages, QStringList{kDialogFailed});
     EXPECT_EQ(r.stepVg1.size(), 2u);
     EXPECT_EQ(lineCount(ws.CurveText), 64);
-    EXPECT_TRUE(idleWhenFinished && !sweep.isRunning());
+    EXPECT_TRUE(idleWhenFinished);
+    EXPECT_FALSE(sweep.isRunning());
 }
