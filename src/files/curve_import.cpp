@@ -726,7 +726,7 @@ bool finishFamily(Reader& reader, const ImportOptions& options, CurveFormat form
     // above stores their magnitudes.
     if (anyPositive && !anyNegative)
         for (RawCurve& c : curves)
-            c.vg1 = -c.vg1;
+            c.vg1 = -c.vg1 + 0.0F;  // 0 stays +0
 
     ImportedFamily& family = result.family;
     family.format = format;
