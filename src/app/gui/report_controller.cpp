@@ -44,6 +44,8 @@ ReportDialogs systemReportDialogs(QWidget* parent)
     };
     d.printPage = [](const ReportInputs& page, QString* error) {
         QPrinter printer(reportPrinter(), QPrinter::HighResolution);
+        // The page is laid out for a portrait sheet about 1.4 times as high as wide.
+        printer.setPageOrientation(QPageLayout::Portrait);
         return printReport(printer, page, error);
     };
     d.preview = [parent](const ReportInputs& page) {
