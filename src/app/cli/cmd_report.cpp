@@ -12,6 +12,7 @@
 
 #include "app/cli/command_options.h"
 #include "app/cli/commands.h"
+#include "app/cli/native_args.h"
 #include "design/load_line.h"
 #include "plot/scales.h"
 #include "print/report_output.h"
@@ -66,6 +67,8 @@ int runReport(const QStringList& args)
     const QString outPath = cli.text("out");
     if (outPath.isEmpty())
         return cli.fail("report needs --out FILE");
+    if (!nameSurvivesDecoding(outPath))
+        return cli.fail(kOutputNameNotUtf8);
     if (!pageFormatFor(outPath))
         return cli.fail(QStringLiteral("unknown output format (use .pdf, .png or .svg): ") + outPath);
 
@@ -116,8 +119,17 @@ int runReport(const QStringList& args)
     // There is no window here: the plot counts as square.
     inputs.pageHeightUnits = reportPageHeight(1, 1);
 
+    // Each file is read as "Hard copy" reads a slot's file, by the bytes of
+    // the name as typed.
     QStringList skipped;
-    inputs.curveTexts = readCurveFiles(files, &skipped);
+    for (const QString& file : files) {
+        std::vector<std::string> text = readCurveFiles(QStringList{inputPath(file)});
+        if (text.empty()) {
+            skipped.append(file);
+            continue;
+        }
+        inputs.curveTexts.push_back(std::move(text.front()));
+    }
     for (const QString& path : skipped)
         std::fprintf(stderr, "zov-cli report: cannot read %s (skipped)\n", qPrintable(path));
 
