@@ -16,12 +16,14 @@
 #include "app/gui/select_series_frame.h"
 #include "app/gui/show_vg_frame.h"
 #include "files/atomic_write.h"
+#include "files/curve_import.h"
 #include "files/file_dialog.h"
 #include "files/files_messages.h"
 #include "files/project_file.h"
 #include "plot/scale_selectors.h"
 #include "plot/scales.h"
 #include "render/painter_surface.h"
+#include "render/capture_step.h"
 #include "render/scene.h"
 #include "render/scene_export.h"
 #include "zov_version.h"
@@ -69,13 +71,18 @@ Base::Base(QWidget* parent)
     buildClientArea();
 
     m_capture = new CaptureController(m_ws, *m_captureFrame, this);
-    m_design = new DesignController(m_ws, this);
+    m_design = new DesignController(m_ws, *m_cook, *m_plot, this);
     m_comparison = new ComparisonController(m_ws, this);
     m_project = new ProjectController(m_ws, this);
     m_report = new ReportController(m_ws, this);
     m_report->setDialogs(systemReportDialogs(this));
     setFileChooser([this](const QString& action, const QString& title, const QString& pattern,
                           const QString& folder) { return FileDialog(this, folder, pattern, title, action); });
+    // The Cook import offers every curve file the import can read.
+    m_comparison->setFileChooser([this](const QString& action, const QString& title, const QString& pattern,
+                                        const QString& folder) {
+        return FileDialog(this, folder, pattern, title, action, curveFileDialogFilters(programName()));
+    });
     connectControllers();
     clientArea()->installEventFilter(this);
 }
@@ -176,18 +183,30 @@ void Base::connectControllers()
     connect(m_captureFrame, &CaptureFrame::loadBackgroundClicked, m_capture, &CaptureController::BtBgndFile_Click);
     connect(m_capture, &CaptureController::gridVoltagesChanged, m_showVg, &ShowVgFrame::ShowGridLabels);
     connect(m_capture, &CaptureController::refreshRequested, this, &Base::RefreshScope);
+    connect(m_capture, &CaptureController::curveMeasured, this, [this] {
+        // Cook mode shows the comparison families, not the capture.
+        if (m_ws.ModeName != QLatin1String("Capture"))
+            return;
+        drawCaptureStep(m_plot->surface(), m_ws);
+        m_plot->showPicture();
+    });
     connect(m_capture, &CaptureController::message, this, &Base::showMessage);
 
     // Design: the plot's mouse, the options and the design inputs.
     connect(m_plot, &PlotArea::pressed, m_design, &DesignController::Scope_MouseDown);
     connect(m_plot, &PlotArea::moved, m_design, &DesignController::Scope_MouseMove);
-    connect(m_cook, &CookFrame::optionClicked, m_design, &DesignController::Opt_Click);
-    connect(m_cook, &CookFrame::loadEdited, m_design, &DesignController::RLoad_Change);
+    connect(m_cook, &CookFrame::loadArrowPressed, m_design, &DesignController::RLoad_KeyDown);
     connect(m_cook, &CookFrame::loadCommitted, m_design, &DesignController::RLoad_Validate);
     connect(m_cook, &CookFrame::vinCommitted, m_design, &DesignController::TxVin_Validate);
-    connect(m_design, &DesignController::readoutsReset, m_plot, &PlotArea::hideOperatingTags);
-    connect(m_design, &DesignController::readoutsReset, m_cook, &CookFrame::hideTubeParameters);
     connect(m_design, &DesignController::refreshRequested, this, &Base::RefreshScope);
+    // An option resets the panel (design read-outs, the load caption, the
+    // operating point in Match and Diff), offers its import lines and is
+    // shown with one refresh.
+    connect(m_cook, &CookFrame::optionClicked, this, [this](CookOption option) {
+        m_design->Opt_Click(option);
+        m_comparison->Opt_Click(option);
+        RefreshScope();
+    });
 
     // Comparison slots: the import lines and the series selection.
     for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -205,7 +224,11 @@ void Base::connectControllers()
     connect(m_comparison, &ComparisonController::seriesSelectionRequested, m_select,
             &SelectSeriesFrame::OpenSeriesSelection);
     connect(m_select, &SelectSeriesFrame::applied, m_comparison, &ComparisonController::applySelection);
-    connect(m_cook, &CookFrame::optionClicked, m_comparison, &ComparisonController::Opt_Click);
+    connect(m_comparison, &ComparisonController::importLinesOffered, m_cook, &CookFrame::offerImportLines);
+    connect(m_comparison, &ComparisonController::projectNamed, this, [this](const QString& fileName) {
+        Q_UNUSED(fileName);
+        setWindowTitle(captionWithProject(captionWithoutProject(), m_ws.ProjectFile));
+    });
     connect(m_comparison, &ComparisonController::refreshRequested, this, &Base::RefreshScope);
 
     // Project and report.
@@ -369,16 +392,14 @@ void Base::RefreshScope()
         m_plot->hideSpanTags();
     };
 
-    QImage& image = scope()->image();
-    if (!m_surface)
-        m_surface = std::make_unique<PainterSurface>(&image);
-    else
-        m_surface->setDevice(&image);
-    const SceneResult result = composeScene(*m_surface, m_ws, options, m_plot->labelSink());
+    PainterSurface& surface = m_plot->surface();
+    const SceneResult result = composeScene(surface, m_ws, options, m_plot->labelSink());
     if (result.vinText)
         m_cook->setVinText(QString::fromStdString(*result.vinText));
+    // A stored operating point is placed again with the swing just written.
+    m_design->drawOverlay(surface);
 
-    scope()->update();
+    m_plot->showPicture();
     ++m_refreshCount;
     emit scopeRefreshed();
 }
@@ -392,7 +413,6 @@ SceneOptions Base::sceneOptions()
     options.comparison = m_cook->comparisonOptions();
     options.readSlot = m_comparison->slotReader();
     options.diffColours = &m_comparison->diffColours();
-    options.afterComparisonSets = [this](Surface& surface) { m_design->drawOverlay(surface); };
     return options;
 }
 

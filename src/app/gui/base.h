@@ -114,9 +114,6 @@ private:
     std::unique_ptr<MessageSink> m_messages;
     int m_refreshCount = 0;
     bool m_tearingDown = false;
-    // One surface for the life of the plot, so drawing attributes persist
-    // between handlers as they do on a plot control.
-    std::unique_ptr<PainterSurface> m_surface;
 
     QAction* m_mnuCapture = nullptr;
     QAction* m_mnuCook = nullptr;

@@ -94,8 +94,7 @@ void CaptureController::onSweepStep(int step, int stepCount, float vg1, float vg
 void CaptureController::onSweepCurve(int step)
 {
     m_view.showProgress(step, m_stepCount, sweepProgress(m_step, m_stepCount));
-    // A full refresh redraws every curve so far over background and grid.
-    emit refreshRequested();
+    emit curveMeasured();
 }
 
 void CaptureController::onSweepFinished(bool completed, const QString& text)

@@ -53,6 +53,9 @@ signals:
     void gridVoltagesChanged(float vg1, float vg2);
     void message(const QString& text, zov::gui::MessageIcon icon);
     void idleChanged(bool idle);
+    // A step added a curve to the family: it is to be drawn over the picture
+    // shown (not by a refresh, which would lay the grid over the curves).
+    void curveMeasured();
 
 private:
     void saveOrAppend(TdfWriteMode mode);

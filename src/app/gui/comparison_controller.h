@@ -2,16 +2,13 @@
 // The comparison controller: the five comparison slots of Cook mode. It owns
 // what is drawn of them: the files imported into the slots (ImportSlot, the
 // right-button clear), the series chosen per slot (the "Select Series"
-// frame's Apply), the colour sequence of the "Diff (a-b)" curves, and the
-// reader that loads a slot's file when the picture needs it.
+// frame's Apply), the colour sequence of the "Diff (a-b)" curves, the import
+// lines each design option offers, and the one function that reads a curve
+// file into a slot (at import, and whenever the picture needs a slot whose
+// file is not loaded).
 //
-// Wired today: a tick of an import line redraws (CkImport_Click); "Apply"
-// stores the selection in Workspace::SeriesSelections and redraws
-// (applySelection). Seams for the Cook-mode issue: ImportSlot (file dialog,
-// read the set, name the import line, open the series selection), ClearSlot,
-// Opt_Click (Match and Diff show their import lines; Diff restarts the
-// colour sequence). Results reach the frames through the signals below;
-// the controller never touches a widget.
+// Results reach the frames through the signals below; the controller never
+// touches a widget.
 
 #include "app/gui/file_chooser.h"
 #include "render/comparison_sets.h"
@@ -19,6 +16,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace zov {
@@ -30,6 +28,11 @@ class DiffColourSequence;
 
 namespace zov::gui {
 
+// Reads the file named by slot.FileName into the slot; false (and the slot
+// not Loaded) when it cannot. By default a TDF file or any other curve file
+// the import reads (files/curve_import.h).
+using CurveFileReader = std::function<bool(CurveSet& slot)>;
+
 class ComparisonController : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +40,8 @@ public:
     ~ComparisonController() override;
 
     void setFileChooser(FileChooser chooser);
+    // The reader of curve files and the file-dialog pattern that offers them.
+    void setCurveFileReader(CurveFileReader reader, const QString& dialogPattern);
     DiffColourSequence& diffColours() { return *m_diffColours; }
     // Reads a slot from its FileName (a failed read leaves it not Loaded).
     SlotReader slotReader() const;
@@ -46,6 +51,8 @@ public slots:
     void ImportSlot(int slot);
     void ClearSlot(int slot);
     void applySelection(int slot, const zov::SeriesSelection& selection);
+    // The import lines of the option, and in Diff (a-b) the colour sequence
+    // restarted. The window redraws afterwards.
     void Opt_Click(zov::CookOption option);
 
 signals:
@@ -55,10 +62,16 @@ signals:
     void slotCleared(int slot);
     // The series selection is to be opened for the set in `slot`.
     void seriesSelectionRequested(const zov::CurveSet& set, int slot);
+    // Import lines 0 to count - 1 are offered, the others hidden.
+    void importLinesOffered(int count);
+    // An import starts a new, unnamed project: the caption ends with its name.
+    void projectNamed(const QString& fileName);
 
 private:
     Workspace& m_ws;
     FileChooser m_fileChooser;
+    CurveFileReader m_reader;
+    QString m_dialogPattern;
     std::unique_ptr<DiffColourSequence> m_diffColours;
 };
 

@@ -5,6 +5,7 @@
 #include "files/project_file.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -55,9 +56,9 @@ CookFrame::CookFrame(QWidget* parent)
     grid->addWidget(makeLabel(this, QStringLiteral("LbVin"), QStringLiteral("Vin")), row, 0);
     grid->addWidget(m_txVin, row, 1);
     grid->addWidget(makeLabel(this, QStringLiteral("LbVinUnit"), QStringLiteral("pp")), row++, 2);
-    connect(m_rLoad, &QLineEdit::textEdited, this, &CookFrame::loadEdited);
     connect(m_rLoad, &QLineEdit::editingFinished, this, &CookFrame::loadCommitted);
     connect(m_txVin, &QLineEdit::editingFinished, this, &CookFrame::vinCommitted);
+    m_rLoad->installEventFilter(this);
 
     for (int i = 0; i < kSlotCount; ++i)
         m_importRows[static_cast<std::size_t>(i)] = new ImportRow(i, this, grid, row++);
@@ -123,6 +124,60 @@ void CookFrame::setVinText(const QString& text)
 void CookFrame::setLoadCaption(const QString& caption)
 {
     m_lbLoad->setText(caption);
+}
+
+void CookFrame::setLoadText(const std::string& text)
+{
+    m_rLoad->setText(QString::fromStdString(text));
+    // The caret goes to the start, so that a long value shows its first digits.
+    m_rLoad->setCursorPosition(0);
+}
+
+void CookFrame::focusLoad()
+{
+    m_rLoad->setFocus();
+}
+
+void CookFrame::showDesignReadouts(const DesignReadouts& readouts)
+{
+    const auto show = [](QLabel* label, const std::optional<std::string>& text) {
+        if (text)
+            label->setText(QString::fromStdString(*text));
+        label->setVisible(text.has_value());
+    };
+    show(m_lbPd0, readouts.pd0);
+    show(m_gm, readouts.gm);
+    show(m_req, readouts.rp);
+    show(m_mu, readouts.mu);
+    show(m_lbVout, readouts.vout);
+    show(m_lbGain, readouts.gain);
+    show(m_lbApo, readouts.pout);
+    show(m_lbH2, readouts.h2);
+}
+
+void CookFrame::showCursorPower(const std::optional<std::string>& text)
+{
+    if (text)
+        m_lbPout->setText(QString::fromStdString(*text));
+    m_lbPout->setVisible(text.has_value());
+}
+
+void CookFrame::offerImportLines(int count)
+{
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        importRow(slot).setLineVisible(slot < count);
+}
+
+bool CookFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_rLoad && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right) {
+            emit loadArrowPressed(key);
+            return true;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void CookFrame::hideTubeParameters()

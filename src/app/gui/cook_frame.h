@@ -6,6 +6,7 @@
 // reports what the user does as signals with plain values and shows what it
 // is given; the design and comparison controllers decide what happens.
 
+#include "app/gui/cook_view.h"
 #include "render/comparison_sets.h"
 
 #include <QGroupBox>
@@ -26,20 +27,26 @@ namespace zov::gui {
 
 class ImportRow;
 
-class CookFrame : public QGroupBox {
+class CookFrame : public QGroupBox, public CookView {
     Q_OBJECT
 public:
     explicit CookFrame(QWidget* parent = nullptr);
 
-    CookOption option() const;
+    CookOption option() const override;
     // The option and the five import lines, as the comparison drawing reads them.
     ComparisonOptions comparisonOptions() const;
     ImportRow& importRow(int slot) const;
 
-    std::string loadText() const;
-    std::string vinText() const;
-    void setVinText(const QString& text);
-    void setLoadCaption(const QString& caption);
+    std::string loadText() const override;
+    void setLoadText(const std::string& text) override;
+    std::string vinText() const override;
+    void setVinText(const QString& text) override;
+    void setLoadCaption(const QString& caption) override;
+    void focusLoad() override;
+    void showDesignReadouts(const DesignReadouts& readouts) override;
+    void showCursorPower(const std::optional<std::string>& text) override;
+    // Shows import lines 0 to count - 1 and hides the others.
+    void offerImportLines(int count);
 
     // The read-outs of a placed operating point (Gm, Req, Mu) and of the
     // swing (LbApo, LbH2) are hidden by every refresh until the design
@@ -57,9 +64,14 @@ public:
 
 signals:
     void optionClicked(zov::CookOption option);
-    void loadEdited();       // RLoad's text changed
     void loadCommitted();    // RLoad left or Enter pressed
     void vinCommitted();     // TxVin left or Enter pressed
+    // An arrow key in RLoad (Qt::Key_Up, _Down, _Left, _Right): the field
+    // steps the load with Up and Down, the swing with Left and Right.
+    void loadArrowPressed(int key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QRadioButton* m_optSE = nullptr;

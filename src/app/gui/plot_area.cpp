@@ -1,5 +1,6 @@
 #include "app/gui/plot_area.h"
 
+#include "app/gui/flying_frame.h"
 #include "app/gui/frame_parts.h"
 #include "app/gui/grid_label_sink.h"
 #include "app/gui/scope_widget.h"
@@ -56,6 +57,7 @@ PlotArea::PlotArea(QWidget* client)
     labels.ua0 = m_ua0;
     labels.ia0 = m_ia0;
     m_labels = std::make_unique<GridLabelSink>(labels);
+    m_flyingFrame = new FlyingFrame(m_scope);
 
     connect(m_scope, &ScopeWidget::mousePressed, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
@@ -82,6 +84,45 @@ void PlotArea::setScopeGeometry(const QRect& rect)
 AxisLabelSink& PlotArea::labelSink()
 {
     return *m_labels;
+}
+
+PainterSurface& PlotArea::surface()
+{
+    QImage& image = m_scope->image();
+    if (!m_surface)
+        m_surface = std::make_unique<PainterSurface>(&image);
+    else if (m_surface->targetRect() != image.rect())
+        m_surface->setDevice(&image);
+    return *m_surface;
+}
+
+Surface& PlotArea::plotSurface()
+{
+    return surface();
+}
+
+void PlotArea::showPicture()
+{
+    if (m_surface)
+        m_surface->flush();
+    m_scope->update();
+}
+
+void PlotArea::followCursor(const CursorReadout& readout, float x, float y)
+{
+    m_flyingFrame->follow(readout, x, y);
+}
+
+void PlotArea::toggleCursorFrame()
+{
+    m_flyingFrame->setVisible(m_flyingFrame->isHidden());
+    if (m_flyingFrame->isVisible())
+        m_flyingFrame->raise();
+}
+
+void PlotArea::hideCursorFrame()
+{
+    m_flyingFrame->hide();
 }
 
 void PlotArea::hideOperatingTags()

@@ -10,6 +10,7 @@
 // the plot, and the bare client area between them stays the window's own (a
 // click there redraws).
 
+#include "app/gui/plot_view.h"
 #include "plot/axis_label_sink.h"
 
 #include <QObject>
@@ -21,12 +22,17 @@
 class QLabel;
 class QWidget;
 
+namespace zov {
+class PainterSurface;
+}
+
 namespace zov::gui {
 
+class FlyingFrame;
 class GridLabelSink;
 class ScopeWidget;
 
-class PlotArea : public QObject {
+class PlotArea : public QObject, public PlotView {
     Q_OBJECT
 public:
     // Width of the current tags left of the plot (SlideIa and the current
@@ -42,11 +48,23 @@ public:
     // Width of SlideIa as placed.
     int currentTagWidth() const;
     void setScopeGeometry(const QRect& rect);
-    AxisLabelSink& labelSink();
+    AxisLabelSink& labelSink() override;
+
+    // The one surface over the plot's picture, for the life of the plot, so
+    // drawing attributes persist between handlers as they do on a plot
+    // control. Bound to the picture as it is now (a resize replaces it).
+    PainterSurface& surface();
+    Surface& plotSurface() override;
+    void showPicture() override;
+
+    void followCursor(const CursorReadout& readout, float x, float y) override;
+    void toggleCursorFrame() override;
+    void hideCursorFrame() override;
+    FlyingFrame& flyingFrame() const { return *m_flyingFrame; }
 
     // Read-outs of a placed operating point, hidden by every refresh until
     // the design places the point again.
-    void hideOperatingTags();
+    void hideOperatingTags() override;
     void hideSpanTags();
 
     // Pixel of the plot -> plot units: pixel 0 is 0, the last pixel 65536.
@@ -65,6 +83,8 @@ private:
     QLabel* m_ia0 = nullptr;
     std::array<QLabel*, 9> m_lbInScope{};
     std::unique_ptr<GridLabelSink> m_labels;
+    std::unique_ptr<PainterSurface> m_surface;
+    FlyingFrame* m_flyingFrame = nullptr;
 };
 
 }  // namespace zov::gui
