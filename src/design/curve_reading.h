@@ -12,17 +12,17 @@
 
 namespace zov {
 
+// The seven rows of a point in double precision: readings and blends are
+// computed in double and stored as the curve store's 32-bit values only at the
+// end.
+using PointRows = std::array<double, 7>;
+
 // The stretch of a curve (points sorted by anode voltage) on which its current
 // is defined. A tracer's current or power limit cuts curves short, so a curve
 // may be continued past its last point along its last segment, but only by
 // 10 % of its own anode-voltage span (last minus first voltage): far from the
 // data a straight continuation is a guess, and a guess without a bound has put
 // operating points at hundreds of watts on families traced to 25 W.
-// The seven rows of a point in double precision: readings and blends are
-// computed in double and stored as the curve store's 32-bit values only at the
-// end.
-using PointRows = std::array<double, 7>;
-
 struct CurveRange {
     bool empty = true;
     double first = 0.0;  // V, first point

@@ -208,8 +208,9 @@ TEST(TubeParameters, SingleGrid1ValueSweepsGrid2)
 }
 
 // gm and vg0 from the grid step of the two curves used (uneven steps, two
-// grid-2 voltages); an upper curve cut short by a current limit is
-// extrapolated from its last two points; a flat segment gives no rp and mu but
+// grid-2 voltages); an upper curve cut short by a current limit is continued
+// along its last segment (370 V to 380 V, within 10 % of its span); a flat
+// segment gives no rp and mu but
 // leaves gm and vg0 undisturbed by any guard.
 TEST(TubeParameters, TheCurvesActuallyUsed)
 {
