@@ -556,6 +556,52 @@ TEST_F(ProjectWindowTest, PortsTheListCannotNameAreKeptByName)
     EXPECT_EQ(text("CbComport"), QStringLiteral("/dev/pts/99"));
 }
 
+bool write300B(const QString& path);
+
+TEST_F(ProjectWindowTest, TheOperatingPointAndTheDesignComeBackAfterARestart)
+{
+    const QString family = dir.filePath("300B.tdf");
+    if (!write300B(family))
+        GTEST_SKIP() << "reference family not available: 300B_Svetlana_5.dat";
+    CurveSet set;
+    set.FileName = family;
+    ASSERT_TRUE(ReadCurveSet(set));
+    const SeriesSelection all = defaultSelection(set);
+    const QString project = dir.filePath("300B.zov");
+    writeFile(project, ("[Form]\r\nMode=Cook\r\n[DISPLAY]\r\nIa=20\r\nUa=100\r\nPa=40\r\n[COOKING]\r\n"
+                        "Option=SE\r\nIa0=60.9\r\nUa0=300\r\nLoad=3\r\nVin=40\r\nVg1List=" + all.Vg1List +
+                        "\r\nVg2List=" + all.Vg2List + "\r\n[IMPORT]\r\n0=" + family.toStdString() + "\r\n")
+                           .c_str());
+    start(project);
+    if (!window->workspace().OpCurve.Drawn)
+        GTEST_SKIP() << "the window does not place operating points yet (the design controller's ApplyOperatingPoint)";
+    EXPECT_EQ(window->workspace().OperatingUa, 300.0F);
+    EXPECT_NEAR(window->workspace().OperatingIa, 60.9F, 1e-4F);
+
+    // Push-pull at the same point, then saved and the program started again.
+    control<QRadioButton>("OptPP")->click();
+    const auto readouts = [this] {
+        QStringList texts;
+        for (const char* name : {"LbVout", "LbGain", "LbApo", "LbPd0", "Gm", "Req", "Mu", "RLoad", "TxVin", "LbLoad"})
+            texts << QString::fromLatin1(name) + "=" + text(name).trimmed();  // a value's blanks are not kept
+        return texts;
+    };
+    const QStringList before = readouts();
+    const float ua = window->workspace().OperatingUa;
+    const float ia = window->workspace().OperatingIa;
+    ASSERT_TRUE(window->workspace().OpCurve.Drawn) << "a change of topology keeps the point";
+    saveAs = dir.filePath("pp.zov");
+    control<QAction>("Mnu_Export_Pref")->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    window.reset();
+    start();
+    EXPECT_EQ(window->workspace().ProjectFile, saveAs);
+    ASSERT_TRUE(window->workspace().OpCurve.Drawn);
+    EXPECT_EQ(window->workspace().OperatingUa, ua);
+    EXPECT_NEAR(window->workspace().OperatingIa, ia, 1e-4F);
+    EXPECT_EQ(readouts(), before);
+}
+
 // ---- zov --snapshot as a process --------------------------------------------
 
 struct ZovRun {
