@@ -39,10 +39,28 @@ void segment(Surface& surface, const PlotSegment& s)
     surface.line(s.from.x, s.from.y, s.to.x, s.to.y);
 }
 
-// A text in XOR ink that shows `colour` where it lies on the white plot.
-void xorText(Surface& surface, double left, double top, const std::string& text, Colour colour)
+// The pen of a figure whose XOR ink is `xorInk`: that ink in XOR mode, or the
+// colour it shows on the white plot with the copy pen.
+void setInk(Surface& surface, Colour xorInk, FigureInk ink)
 {
-    surface.setColour(colour ^ 0xFFFFFFU);
+    surface.setDrawMode(ink == FigureInk::Xor ? kDrawModeXor : kDrawModeCopy);
+    surface.setColour(ink == FigureInk::Xor ? xorInk : xorInk ^ 0xFFFFFFU);
+}
+
+int modeOf(FigureInk ink)
+{
+    return ink == FigureInk::Xor ? kDrawModeXor : kDrawModeCopy;
+}
+
+Colour colourOf(Colour xorInk, FigureInk ink)
+{
+    return ink == FigureInk::Xor ? xorInk : xorInk ^ 0xFFFFFFU;
+}
+
+// A text that shows `colour` where it lies on the white plot.
+void spanText(Surface& surface, double left, double top, const std::string& text, Colour colour, FigureInk ink)
+{
+    setInk(surface, colour ^ 0xFFFFFFU, ink);
     surface.setCurrentPos(left, top);
     surface.text(text);
 }
@@ -50,24 +68,24 @@ void xorText(Surface& surface, double left, double top, const std::string& text,
 // `row` 0 puts the voltage tag on the bottom edge, row 1 one text line above
 // it: the swing's tag and the tags of its two halves stand close together
 // when the swing is small, and would otherwise print over each other.
-void spanPair(Surface& surface, const Workspace& ws, float dU, float dI, float u, float iMa, Colour colour, int row)
+void spanPair(Surface& surface, const Workspace& ws, float dU, float dI, float u, float iMa, Colour colour, int row,
+              FigureInk ink)
 {
     const std::string voltage = spanCaption(dU);
     const std::string current = spanCaption(dI);
     const double top = 65536.0 - (row + 1) * surface.textHeight(voltage) - kSpanTagInsetUnits;
-    xorText(surface, UaToX(ws, u) - surface.textWidth(voltage) / 2.0, top, voltage, colour);
-    xorText(surface, kSpanTagInsetUnits, IaToY(ws, iMa) - surface.textHeight(current) / 2.0, current,
-            colour);
+    spanText(surface, UaToX(ws, u) - surface.textWidth(voltage) / 2.0, top, voltage, colour, ink);
+    spanText(surface, kSpanTagInsetUnits, IaToY(ws, iMa) - surface.textHeight(current) / 2.0, current, colour,
+             ink);
 }
 
 }  // namespace
 
-void drawPlacementFigure(Surface& surface, const Placement& placement)
+void drawPlacementFigure(Surface& surface, const Placement& placement, FigureInk ink)
 {
     const SavedPen saved(surface);
-    surface.setDrawMode(kDrawModeXor);
     surface.setLineStyle(kLineSolid);
-    surface.setColour(kLoadLineInk);
+    setInk(surface, kLoadLineInk, ink);
     surface.setPenWidth(1);
     // One connected figure from the lower end through the pivot to the upper
     // end (the junction and the R/4 segment in push-pull): shared ends are
@@ -76,15 +94,17 @@ void drawPlacementFigure(Surface& surface, const Placement& placement)
     segment(surface, placement.line.upper);
     if (placement.quarter)
         segment(surface, *placement.quarter);
-    surface.setColour(kMarkerInk);
+    setInk(surface, kMarkerInk, ink);
     surface.setPenWidth(kMarkerWidth);
     surface.point(placement.marker.x, placement.marker.y);
 }
 
-void drawSwingTrace(Surface& surface, const Workspace& ws, const CurveTrace& trace)
+void drawSwingTrace(Surface& surface, const Workspace& ws, const CurveTrace& trace, FigureInk ink)
 {
-    PlotSeries(surface, ws, trace.Colour, kDrawModeXor, kLineSolid, kTraceWidth, trace.Points, false);
-    PutDotUI(surface, ws, trace.DotColour, kDrawModeXor, kMarkerWidth, trace.U, trace.I);
+    PlotSeries(surface, ws, colourOf(trace.Colour, ink), static_cast<float>(modeOf(ink)), kLineSolid, kTraceWidth,
+               trace.Points, false);
+    PutDotUI(surface, ws, colourOf(trace.DotColour, ink), static_cast<float>(modeOf(ink)), kMarkerWidth, trace.U,
+             trace.I);
 }
 
 void drawOperatingCurve(Surface& surface, const Workspace& ws, const CurveTrace& trace)
@@ -92,35 +112,50 @@ void drawOperatingCurve(Surface& surface, const Workspace& ws, const CurveTrace&
     PlotSeries(surface, ws, trace.Colour, kDrawModeCopy, kLineSolid, kTraceWidth, trace.Points, true);
 }
 
-void drawSpanTags(Surface& surface, const Workspace& ws)
+void drawSpanTags(Surface& surface, const Workspace& ws, FigureInk ink)
 {
     const SavedPen saved(surface);
-    surface.setDrawMode(kDrawModeXor);
     const float u0 = ws.OperatingUa;
     const float i0 = ws.OperatingIa;
     const CurveTrace& up = ws.UpCurve;
     const CurveTrace& down = ws.DownCurve;
     // The same differences the analysis reports (StageResults::spans), from
     // the values the Workspace keeps, so that erasing redraws them exactly.
-    spanPair(surface, ws, down.U - up.U, up.I - down.I, u0, i0, kSpanColour, 0);
-    spanPair(surface, ws, down.U - u0, down.I - i0, down.U, down.I, kHalfSpanColour, 1);
-    spanPair(surface, ws, up.U - u0, up.I - i0, up.U, up.I, kHalfSpanColour, 1);
+    spanPair(surface, ws, down.U - up.U, up.I - down.I, u0, i0, kSpanColour, 0, ink);
+    spanPair(surface, ws, down.U - u0, down.I - i0, down.U, down.I, kHalfSpanColour, 1, ink);
+    spanPair(surface, ws, up.U - u0, up.I - i0, up.U, up.I, kHalfSpanColour, 1, ink);
 }
 
-void toggleDesignFigures(Surface& surface, const Workspace& ws, Topology topology)
+namespace {
+
+void designFigures(Surface& surface, const Workspace& ws, Topology topology, FigureInk ink)
 {
     if (ws.MarkerY != 65536.0F) {
         Placement p = loadLineFigure(ws, ws.LoadKOhm, ws.PivotX, ws.PivotY, topology);
         p.marker = {ws.MarkerX, ws.MarkerY};
-        drawPlacementFigure(surface, p);
+        drawPlacementFigure(surface, p, ink);
     }
     if (ws.UpCurve.Drawn)
-        drawSwingTrace(surface, ws, ws.UpCurve);
+        drawSwingTrace(surface, ws, ws.UpCurve, ink);
     if (ws.DownCurve.Drawn)
-        drawSwingTrace(surface, ws, ws.DownCurve);
+        drawSwingTrace(surface, ws, ws.DownCurve, ink);
     // The down-swing is drawn only with results, which the span tags show.
     if (ws.UpCurve.Drawn && ws.DownCurve.Drawn)
-        drawSpanTags(surface, ws);
+        drawSpanTags(surface, ws, ink);
+}
+
+}  // namespace
+
+void toggleDesignFigures(Surface& surface, const Workspace& ws, Topology topology)
+{
+    designFigures(surface, ws, topology, FigureInk::Xor);
+}
+
+void drawFinishedDesign(Surface& surface, const Workspace& ws, Topology topology)
+{
+    if (ws.OpCurve.Drawn)
+        drawOperatingCurve(surface, ws, ws.OpCurve);
+    designFigures(surface, ws, topology, FigureInk::Finished);
 }
 
 StageDesign applyAndDrawOperatingPoint(Surface& surface, Workspace& ws, float x, float y,

@@ -31,11 +31,18 @@ inline constexpr Colour kHalfSpanColour = rgb(0, 0, 255);
 // Span tags stand this far inside the bottom and left edges (plot units).
 inline constexpr double kSpanTagInsetUnits = 500.0;
 
-// The marker and the load line of a placement (XOR).
-void drawPlacementFigure(Surface& surface, const Placement& placement);
+// How a figure is inked: in XOR ink on the screen's picture (drawn twice it
+// is gone), or with the copy pen in the colours XOR ink shows on the white
+// plot, for pictures that are finished in one go (vector exports, where
+// raster operations do not exist).
+enum class FigureInk { Xor, Finished };
 
-// A swing curve and its intersection dot at (trace.U, trace.I) (XOR, no tag).
-void drawSwingTrace(Surface& surface, const Workspace& ws, const CurveTrace& trace);
+// The marker and the load line of a placement.
+void drawPlacementFigure(Surface& surface, const Placement& placement, FigureInk ink = FigureInk::Xor);
+
+// A swing curve and its intersection dot at (trace.U, trace.I) (no tag).
+void drawSwingTrace(Surface& surface, const Workspace& ws, const CurveTrace& trace,
+                    FigureInk ink = FigureInk::Xor);
 
 // The curve through the operating point, with the copy pen and its tag.
 void drawOperatingCurve(Surface& surface, const Workspace& ws, const CurveTrace& trace);
@@ -44,12 +51,17 @@ void drawOperatingCurve(Surface& surface, const Workspace& ws, const CurveTrace&
 // voltage tags centred under their anode voltage at the bottom edge (the
 // swing's on the edge, its halves' one line above), the current tags at the
 // left edge at their current.
-void drawSpanTags(Surface& surface, const Workspace& ws);
+void drawSpanTags(Surface& surface, const Workspace& ws, FigureInk ink = FigureInk::Xor);
 
 // Draws, or erases when drawn before with the same Workspace values, every XOR
 // figure the Workspace says is on the plot: marker and load line (of
 // `topology`), swing curves and their dots, span tags.
 void toggleDesignFigures(Surface& surface, const Workspace& ws, Topology topology);
+
+// The design as it stands on the screen, drawn once with the copy pen: the
+// operating curve and every figure the Workspace says is on the plot. Reads
+// the Workspace only (an export draws it over its own picture).
+void drawFinishedDesign(Surface& surface, const Workspace& ws, Topology topology);
 
 // Applies an operating point at plot position (x, y) and draws it: what the
 // left click in SE or PP does after the central refresh, and what the refresh

@@ -11,6 +11,7 @@
 #include "design/design_steps.h"
 #include "design/stage_texts.h"
 #include "plot/scales.h"
+#include "render/scene_export.h"
 #include "core/text.h"
 
 #include <QAction>
@@ -281,6 +282,40 @@ TEST_F(CookTest, StraightFamilyShowsItsTubeParameters)
     // Choosing SE again does not bring the point back.
     choose("OptSE");
     EXPECT_FALSE(window->workspace().OpCurve.Drawn);
+}
+
+// The plot export shows the design as the screen does (the marker red on
+// the operating curve, here as on screen) and leaves the design state alone.
+TEST_F(CookTest, PlotExportShowsTheDesignAndKeepsIt)
+{
+    setText("CbVdiv", "100");
+    setText("CbMaDiv", "5");
+    choose("OptSE");
+    importInto(0, writeFile(QStringLiteral("straight.tdf"), straightFamily()));
+    applyAll();
+    clickAt(250.0F, 15.0F);
+    const Workspace before = window->workspace();
+    const QString png = dir.filePath(QStringLiteral("design.png"));
+    window->setFileChooser([png](const QString&, const QString&, const QString&, const QString&) { return png; });
+    control<QAction>("Mnu_ExportPlot")->trigger();
+    const QImage exported(png);
+    ASSERT_FALSE(exported.isNull());
+    if (const QString look = qEnvironmentVariable("ZOV_SCREENSHOT_DIR"); !look.isEmpty())
+        exported.save(look + "/zov-cook-export.png");
+    const Workspace& after = window->workspace();
+    EXPECT_EQ(after.MarkerY, before.MarkerY);
+    EXPECT_EQ(after.OperatingUa, before.OperatingUa);
+    EXPECT_TRUE(after.OpCurve.Drawn);
+    EXPECT_TRUE(after.DownCurve.Drawn);
+    // The marker, finished with the copy pen: red around its place in the
+    // plot, which the export puts inside its margins.
+    const ExportMargins margins;
+    const QPoint marker = pixelOf(before.MarkerX, before.MarkerY) + QPoint(margins.left, margins.top);
+    int red = 0;
+    for (int dy = -8; dy <= 8; ++dy)
+        for (int dx = -8; dx <= 8; ++dx)
+            red += (exported.pixel(marker + QPoint(dx, dy)) & 0xFFFFFFU) == 0xFF0000U ? 1 : 0;
+    EXPECT_GT(red, 30);
 }
 
 TEST_F(CookTest, ArrowKeysStepAndClampTheLoadAndTheSwing)

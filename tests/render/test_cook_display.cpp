@@ -318,6 +318,32 @@ TEST(DesignFigures, XorFiguresDrawnTwiceRestoreThePictureOnARealFamily)
     }
 }
 
+// The finished design (exports, where XOR ink does not exist): the same
+// figures with the copy pen, in the colours XOR ink shows on the white plot.
+TEST(DesignFigures, FinishedDesignUsesTheCopyPenInTheColoursSeenOnScreen)
+{
+    Workspace ws = linearDesign("50", "5");
+    RecordingSurface xorInk;
+    applyAndDrawOperatingPoint(xorInk, ws, UaToX(ws, 250.0F), IaToY(ws, 15.0F), {Topology::PushPull, 20.0F, 4.0F});
+    RecordingSurface finished;
+    drawFinishedDesign(finished, ws, Topology::PushPull);
+    ASSERT_EQ(finished.primitives().size(), xorInk.primitives().size());
+    for (std::size_t k = 0; k < finished.primitives().size(); ++k) {
+        const RecordedPrimitive& f = finished.primitives()[k];
+        const RecordedPrimitive& x = xorInk.primitives()[k];
+        EXPECT_EQ(f.drawMode, kDrawModeCopy) << k;
+        EXPECT_EQ(f.x1, x.x1) << k;
+        EXPECT_EQ(f.y2, x.y2) << k;
+        EXPECT_EQ(f.text, x.text) << k;
+        // The operating curve is drawn with the copy pen on screen too.
+        EXPECT_EQ(f.colour, x.drawMode == kDrawModeXor ? x.colour ^ 0xFFFFFFU : x.colour) << k;
+    }
+    const auto points = finished.points();
+    ASSERT_FALSE(points.empty());
+    EXPECT_EQ(points[0].colour, rgb(255, 0, 0));  // the marker
+    EXPECT_EQ(finished.lines().back().colour, rgb(0, 128, 0));  // the down-swing curve
+}
+
 TEST(DesignFigures, NothingToRecomputeWithoutAValidOperatingPoint)
 {
     Workspace ws = linearDesign("50", "5");

@@ -425,6 +425,10 @@ bool Base::exportPlot(const QString& path, QString* error)
     DiffColourSequence colours = m_comparison->diffColours();
     SceneOptions options = sceneOptions();
     options.diffColours = &colours;
+    // The design as the screen shows it, finished with the copy pen (vector
+    // files know no XOR ink); drawn from the window's design state, which the
+    // export leaves alone.
+    options.afterComparisonSets = [this](Surface& surface) { m_design->drawFinished(surface); };
     // The plot itself as large as on screen, the axis values in the margins.
     const ExportMargins margins;
     const QSize size = scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom);

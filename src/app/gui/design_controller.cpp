@@ -86,6 +86,14 @@ void DesignController::drawOverlay(Surface& surface)
     show(m_last, true);
 }
 
+void DesignController::drawFinished(Surface& surface) const
+{
+    if (!designMode())
+        return;
+    const Topology topology = m_cook.option() == CookOption::PP ? Topology::PushPull : Topology::SingleEnded;
+    drawFinishedDesign(surface, m_ws, topology);
+}
+
 // ---- The mouse over the plot ------------------------------------------------------
 
 void DesignController::Scope_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y)

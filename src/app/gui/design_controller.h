@@ -48,6 +48,10 @@ public:
     // point, its load lines and swing curves, drawn again.
     void drawOverlay(Surface& surface);
 
+    // The design as it stands on the plot, drawn once with the copy pen on
+    // another picture (the plot export); changes nothing.
+    void drawFinished(Surface& surface) const;
+
     // The design inputs as the Cooking frame holds them now.
     DesignInputs inputs() const;
     // What the last placement or recompute produced.
