@@ -3,6 +3,7 @@
 
 #include "files/tdf_file.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -32,6 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 1; i < s.Points.size(); ++i)
             if (s.Points[i][zov::kRowUa] < s.Points[i - 1][zov::kRowUa])
                 __builtin_trap();
+        // Numbers beyond the 32-bit range read as 0: every value is finite.
+        for (const zov::PointColumn& p : s.Points)
+            for (const float v : p)
+                if (!std::isfinite(v))
+                    __builtin_trap();
     }
     return 0;
 }
