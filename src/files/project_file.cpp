@@ -137,7 +137,10 @@ PortChoice portToSelect(const ProjectSettings& settings, const QStringList& list
         choice.index = static_cast<int>(listed.indexOf(settings.PortName));
         if (choice.index >= 0)
             return choice;
-        if (FileExists(settings.PortName)) {
+        // A pseudo-terminal is the virtual module of an earlier run; the same
+        // name today is some other program's terminal, never an instrument.
+        const bool pseudoTerminal = settings.PortName.startsWith(QStringLiteral("/dev/pts/"));
+        if (!pseudoTerminal && FileExists(settings.PortName)) {
             choice.addName = settings.PortName;
             return choice;
         }

@@ -109,7 +109,9 @@ void applyToWorkspace(const ProjectSettings& settings, Workspace& ws);
 // The port to select after a load, given the selector's list. The stored
 // name wins when the list holds it, or when it is a device that exists but
 // is not listed (a USB adapter plugged in later): it is then to be added to
-// the list (`addName`). Otherwise the list position counts (-1: none).
+// the list (`addName`); a pseudo-terminal that is not listed (the virtual
+// module of an earlier run) is not. Otherwise the list position counts (-1:
+// none).
 struct PortChoice {
     int index = -1;
     QString addName;

@@ -356,6 +356,7 @@ TEST(ProjectFile, PortNameWinsWhenItNamesAPortThatExists)
         {"", 3, 3, ""},
         {"", -1, -1, ""},
         {"COM9", 0, 0, ""},
+        {"/dev/pts/0", 2, 2, ""},  // an earlier run's virtual module, whatever holds that name now
     };
     for (const auto& c : cases) {
         ProjectSettings s;
