@@ -37,4 +37,11 @@ inline QString writeFailed(const QString& path, const QString& reason)
     return QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + reason;
 }
 
+// A curve file chosen for a comparison slot that is of no shape the import
+// reads: "Cannot read <path>: line <n>: <why>".
+inline QString curveFileNotRead(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + reason;
+}
+
 }  // namespace zov::msg

@@ -10,6 +10,7 @@
 #include "app/gui/scope_widget.h"
 #include "design/design_steps.h"
 #include "design/stage_texts.h"
+#include "files/files_messages.h"
 #include "plot/scales.h"
 #include "render/scene_export.h"
 #include "core/text.h"
@@ -524,6 +525,39 @@ TEST_F(CookTest, SweepStepsInCaptureModeDrawTheNewCurveOverThePicture)
             navy += (after.pixel(x, y) & 0xFFFFFFU) == 0x000080U ? 1 : 0;
     EXPECT_GT(navy, 200);
     EXPECT_NE(after, before);
+}
+
+// Curve files of other tracers open directly: the line is named after the
+// file, the slot keeps the file's own path (a project names it), the selection
+// lists its curves; a file of no known shape says which line did not fit.
+TEST_F(CookTest, ImportOpensCurveFilesOfOtherProgramsDirectly)
+{
+    const QString utd = QStringLiteral(ZOV_REFERENCE_DATA "/raw/audio-projects__tube-models/src/test-assets/ECC83.utd");
+    if (!QFile::exists(utd))
+        GTEST_SKIP() << "reference data not available: " << utd.toStdString();
+    setText("CbVdiv", "50");
+    setText("CbMaDiv", "1");
+    choose("OptSE");
+    importInto(0, utd);
+    EXPECT_EQ(control<QCheckBox>("CkImport0")->text(), QStringLiteral("ECC83"));
+    const CurveSet& set = window->workspace().CurveSets[0];
+    EXPECT_TRUE(set.Loaded);
+    EXPECT_EQ(set.FileName, utd);
+    EXPECT_EQ(set.Series.size(), 5U);
+    EXPECT_EQ(list("ListVg1")->count(), 5);
+    EXPECT_TRUE(messages.empty());
+    applyAll();
+    clickAt(200.0F, 1.0F);
+    EXPECT_TRUE(window->workspace().OpCurve.Drawn);
+    if (const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR"); !target.isEmpty())
+        EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(target) + "/zov-cook-imported-utd.png"));
+
+    const QString odd = writeFile(QStringLiteral("odd.txt"), "10 0 0.05\n40 0 1\n");
+    importInto(0, odd);
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_TRUE(messages[0].text.startsWith(msg::curveFileNotRead(odd, QStringLiteral("line 1: "))))
+        << messages[0].text.toStdString();
+    EXPECT_FALSE(window->workspace().CurveSets[0].Loaded);
 }
 
 TEST_F(CookTest, ScreenshotsOfSeAndPpDesignsForALook)

@@ -230,6 +230,7 @@ void Base::connectControllers()
         setWindowTitle(captionWithProject(captionWithoutProject(), m_ws.ProjectFile));
     });
     connect(m_comparison, &ComparisonController::refreshRequested, this, &Base::RefreshScope);
+    connect(m_comparison, &ComparisonController::message, this, &Base::showMessage);
 
     // Project and report.
     connect(m_mnuExportPref, &QAction::triggered, m_project, &ProjectController::Mnu_Export_Pref_Click);

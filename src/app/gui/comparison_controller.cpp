@@ -29,7 +29,7 @@ QString importCaption(const QString& path)
 ComparisonController::ComparisonController(Workspace& ws, QObject* parent)
     : QObject(parent)
     , m_ws(ws)
-    , m_reader([](CurveSet& slot) { return readCurveFile(slot).loaded; })
+    , m_reader([](CurveSet& slot) { return readCurveFile(slot); })
     , m_dialogPattern(msg::kTdfPattern)
     , m_diffColours(std::make_unique<DiffColourSequence>())
 {
@@ -80,8 +80,12 @@ void ComparisonController::ImportSlot(int slot)
     if (path != set.FileName) {
         set.FileName = path;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_reader(set);
+        const CurveFileRead read = m_reader(set);
         QApplication::restoreOverrideCursor();
+        // A TDF file that does not load stays silent; a file of no known shape
+        // says which line did not fit rather than leave an empty family.
+        if (!read.error.isEmpty())
+            emit message(msg::curveFileNotRead(path, read.error), MessageIcon::None);
     }
     emit seriesSelectionRequested(set, slot);
     const QString unnamed = QStringLiteral("NoName.zov");

@@ -11,6 +11,8 @@
 // touches a widget.
 
 #include "app/gui/file_chooser.h"
+#include "app/gui/message_sink.h"
+#include "files/curve_import.h"
 #include "render/comparison_sets.h"
 
 #include <QObject>
@@ -28,10 +30,11 @@ class DiffColourSequence;
 
 namespace zov::gui {
 
-// Reads the file named by slot.FileName into the slot; false (and the slot
-// not Loaded) when it cannot. By default a TDF file or any other curve file
-// the import reads (files/curve_import.h).
-using CurveFileReader = std::function<bool(CurveSet& slot)>;
+// Reads the file named by slot.FileName into the slot and says how it went
+// (the slot not Loaded when it could not, and why when the file is of no shape
+// the import knows). By default a TDF file or any other curve file the import
+// reads (files/curve_import.h).
+using CurveFileReader = std::function<CurveFileRead(CurveSet& slot)>;
 
 class ComparisonController : public QObject {
     Q_OBJECT
@@ -66,6 +69,9 @@ signals:
     void importLinesOffered(int count);
     // An import starts a new, unnamed project: the caption ends with its name.
     void projectNamed(const QString& fileName);
+    // A chosen file that is no curve file the import knows: the line that did
+    // not fit, for a message box.
+    void message(const QString& text, zov::gui::MessageIcon icon);
 
 private:
     Workspace& m_ws;
