@@ -72,18 +72,21 @@ void DrawCurveText(Surface& surface, const Workspace& ws, std::string_view curve
 
     // Lines are taken in order with a cursor instead of rescanning the text
     // from its start for every line (a family of 31 curves holds about 2000
-    // lines). A line ends at CR LF, or at LF alone: a background file edited
-    // on Linux would otherwise draw as one long line.
+    // lines). A line ends at CR LF, at LF alone or at CR alone, as the file
+    // reader splits them: a background file edited on Linux, or one from an
+    // older system, would otherwise draw as one long line.
     std::size_t next = 0;
     const auto nextLine = [&]() -> std::string_view {
         if (next >= curveText.size())
             return {};
-        const std::size_t end = curveText.find('\n', next);
+        const std::size_t end = curveText.find_first_of("\r\n", next);
         const std::size_t stop = end == std::string_view::npos ? curveText.size() : end;
         std::string_view piece = curveText.substr(next, stop - next);
-        next = end == std::string_view::npos ? curveText.size() : end + 1;
-        if (!piece.empty() && piece.back() == '\r')
-            piece.remove_suffix(1);
+        next = stop;
+        if (next < curveText.size() && curveText[next] == '\r')
+            ++next;
+        if (next < curveText.size() && curveText[next] == '\n')
+            ++next;
         return piece;
     };
     std::string_view line = trimBlanks(nextLine());

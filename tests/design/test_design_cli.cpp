@@ -51,9 +51,12 @@ TEST(DesignCli, SingleEndedMatchesTheEngine)
     ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
     updateScales(ws, "50", "4");
     const StageDesign d = applyOperatingPoint(ws, UaToX(ws, 200.0F), IaToY(ws, 15.0F), {Topology::SingleEnded, 20.0F, 2.0F});
-    ASSERT_TRUE(d.analysis.results && d.parameters->rpKOhm);
+    ASSERT_TRUE(d.analysis.results);
+    ASSERT_TRUE(d.parameters->rpKOhm);
     const StageResults& res = *d.analysis.results;
-    EXPECT_TRUE(!json["offPlot"].toBool() && !json["beep"].toBool() && at(json, "parameters", "axis") == "g1");
+    EXPECT_FALSE(json["offPlot"].toBool());
+    EXPECT_FALSE(json["beep"].toBool());
+    EXPECT_EQ(at(json, "parameters", "axis"), "g1");
     for (const char* object : {"parameters", "opCurve", "up", "down"})
         EXPECT_TRUE(at(json, object, object[0] == 'o' ? "built" : "found").toBool()) << object;
     // Every number reads back to the engine's 32-bit float.
@@ -72,7 +75,9 @@ TEST(DesignCli, DefaultsAbsentValuesAndExitCodes)
 {
     // At the default 20 V/div and 1 mA/div, 200 V / 15 mA lies off the plot: no analysis.
     const QJsonObject off = design({"--ua", "200", "--ia", "15", "--load", "20"});
-    EXPECT_TRUE(off["offPlot"].toBool() && off["results"].isNull() && !at(off, "parameters", "found").toBool());
+    EXPECT_TRUE(off["offPlot"].toBool());
+    EXPECT_TRUE(off["results"].isNull());
+    EXPECT_FALSE(at(off, "parameters", "found").toBool());
     // The default swing is twice the grid-1 spacing.
     const QStringList at100 = {"--ua", "100", "--ia", "4", "--load", "20", "--vdiv", "20", "--madiv", "1"};
     const QJsonObject swing = design(at100);
@@ -81,9 +86,11 @@ TEST(DesignCli, DefaultsAbsentValuesAndExitCodes)
     // Push-pull shows no H2; a swing beyond the 0 V curve beeps and shows no results.
     const QStringList at300 = {"--ua", "300", "--ia", "8", "--load", "8", "--vdiv", "50", "--madiv", "4"};
     const QJsonObject pp = design(at300 + QStringList{"--pp", "--vin", "4"});
-    EXPECT_TRUE(pp["results"].isObject() && at(pp, "results", "h2").isNull());
+    EXPECT_TRUE(pp["results"].isObject());
+    EXPECT_TRUE(at(pp, "results", "h2").isNull());
     const QJsonObject beep = design(at300 + QStringList{"--vin", "40"});
-    EXPECT_TRUE(beep["beep"].toBool() && beep["results"].isNull());
+    EXPECT_TRUE(beep["beep"].toBool());
+    EXPECT_TRUE(beep["results"].isNull());
     // A single grid-1 voltage in the list means a grid-2 sweep.
     EXPECT_EQ(at(design(at100 + QStringList{"--vg1-list", "-5"}), "parameters", "axis"), "g2");
 
@@ -113,7 +120,8 @@ TEST(DesignCli, MeasuredFamilyOutsideAndInside)
     EXPECT_TRUE(!outside["offPlot"].toBool() && !at(outside, "parameters", "found").toBool() &&
                 !at(outside, "opCurve", "built").toBool() && outside["results"].isNull());
     const QJsonObject inside = design({"--ua", "300", "--ia", "100", "--load", "3", "--vin", "0", "--vdiv", "50", "--madiv", "20"}, 0, file);
-    EXPECT_TRUE(at(inside, "opCurve", "built").toBool() && inside["results"].isObject());
+    EXPECT_TRUE(at(inside, "opCurve", "built").toBool());
+    EXPECT_TRUE(inside["results"].isObject());
     EXPECT_NEAR(at(inside, "up", "ua").toDouble(), 300.0, 0.03);
     EXPECT_NEAR(at(inside, "down", "ua").toDouble(), 300.0, 0.03);
     EXPECT_NEAR(at(inside, "down", "ia").toDouble(), 100.0, 0.01);
@@ -133,7 +141,8 @@ TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
     const std::unique_ptr<const char, void (*)(const char*)> removeAtEnd(name.constData(),
                                                                         [](const char* n) { ::unlink(n); });
     QFile decoy(QFile::decodeName(name));
-    ASSERT_TRUE(decoy.open(QIODevice::WriteOnly) && decoy.write("1 2\r\n") == 5);
+    ASSERT_TRUE(decoy.open(QIODevice::WriteOnly));
+    ASSERT_EQ(decoy.write("1 2\r\n"), 5);
     decoy.close();
     ASSERT_NE(QFile::encodeName(decoy.fileName()), name);
     // zov-cli COMMAND [OPTION] NAME ARGS..., NAME being prefix, the two bytes and the suffix.
@@ -152,7 +161,8 @@ TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
         return r;
     };
     const auto missing = runWithName("design", {"--ua", "1", "--ia", "1", "--load", "1"});
-    EXPECT_TRUE(missing.exitCode == 2 && missing.err.contains("cannot open")) << missing.err.toStdString();
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("cannot open")) << missing.err.toStdString();
     {
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ASSERT_GE(fd, 0);
@@ -166,9 +176,11 @@ TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
     EXPECT_EQ(inspectRun.exitCode, 0);
     EXPECT_EQ(QJsonDocument::fromJson(inspectRun.out).object()["series"].toArray().size(), 31);
     const auto importRun = runWithName("import", {"--out", dir.filePath("imported.tdf")});
-    EXPECT_TRUE(importRun.exitCode == 0 && QFile::exists(dir.filePath("imported.tdf"))) << importRun.err.toStdString();
+    EXPECT_EQ(importRun.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(dir.filePath("imported.tdf"))) << importRun.err.toStdString();
     const auto renderRun = runWithName("render", {"--out", dir.filePath("family.png")});
-    EXPECT_TRUE(renderRun.exitCode == 0 && QFile::exists(dir.filePath("family.png"))) << renderRun.err.toStdString();
+    EXPECT_EQ(renderRun.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(dir.filePath("family.png"))) << renderRun.err.toStdString();
 
     // Output names go to writers that take decoded names: one that does not
     // survive decoding is refused, never written under the decoded name.
@@ -184,7 +196,8 @@ TEST(DesignCli, FileNamesAreOpenedByTheirBytes)
                    {"capture", "--save", ".tdf", {"--port", "/dev/null", "--start", "0", "--stop", "1"}}};
     for (const auto& o : outputs) {
         const auto run = runWithName(o.command, o.args, o.option, o.suffix);
-        EXPECT_TRUE(run.exitCode == 2 && run.err.contains("not valid UTF-8")) << o.command << ": " << run.err.toStdString();
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains("not valid UTF-8")) << o.command << ": " << run.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(QFile::decodeName(prefix + "\xff\xfe.png")));
     ASSERT_TRUE(decoy.open(QIODevice::ReadOnly));

@@ -136,7 +136,8 @@ TEST(StageTexts, LabelsAreTheEngineNumbersFormatted)
             const StageDesign d = applyOperatingPoint(ws, UaToX(ws, 250.0F), IaToY(ws, 15.0F), inputs);
             const StageTexts t = stageTexts(d, topology);
             SCOPED_TRACE(testing::Message() << (topology == Topology::PushPull ? "PP" : "SE") << " vin " << vin);
-            ASSERT_TRUE(d.parameters && d.parameters->found);
+            ASSERT_TRUE(d.parameters);
+            ASSERT_TRUE(d.parameters->found);
             EXPECT_EQ(t.pd0, formatPattern(d.placement.pdW, "##0.0") + "W");
             EXPECT_EQ(t.gm, "1.0");
             EXPECT_EQ(t.rp, "20.0K");

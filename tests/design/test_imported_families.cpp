@@ -73,7 +73,8 @@ TEST(ImportedFamilies, GmAndMuAtTheMeasurersOperatingPoints)
         ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
         CurveTrace trace;
         const auto r = TubeParameters(ws.CurveSets[0], ws.SeriesSelections[0], trace, p->iaMa / 1000.0F, p->ua);
-        ASSERT_TRUE(r.found && r.mu);
+        ASSERT_TRUE(r.found);
+        ASSERT_TRUE(r.mu);
         EXPECT_NEAR(r.vg0, p->vg0, 1.0);
         EXPECT_NEAR(r.gmMaPerV, p->gm, 0.10 * p->gm);
         EXPECT_NEAR(*r.mu, p->mu, c.muTolerance * p->mu);

@@ -137,7 +137,9 @@ TEST(BlendSeries, IsTheBlendOfTheTwoReadingsEverywhere)
         }
         ++blended;
         const auto& out = trace.Points;
-        EXPECT_TRUE(noNegative(out) && out.front()[kRowUa] == float(lo) && out.back()[kRowUa] == float(hi));
+        EXPECT_TRUE(noNegative(out));
+        EXPECT_EQ(out.front()[kRowUa], float(lo));
+        EXPECT_EQ(out.back()[kRowUa], float(hi));
         for (const Series* s : {&b, &a}) {
             for (const PointColumn& p : s->Points) {
                 if (p[kRowUa] < lo || p[kRowUa] > hi)
@@ -182,11 +184,14 @@ TEST(TubeParameters, LinearFamily)
         EXPECT_TRUE(r.found || trace.Vg1 == 123.0F);  // no grid voltage written when nothing is found
         if (!r.found)
             continue;
-        ASSERT_TRUE(r.rpKOhm && r.mu && r.axis == SweepAxis::Grid1);
+        ASSERT_TRUE(r.rpKOhm);
+        ASSERT_TRUE(r.mu);
+        ASSERT_EQ(r.axis, SweepAxis::Grid1);
         EXPECT_TRUE(std::abs(r.vg0 - vg0) < 2e-4 && trace.Vg1 == r.vg0) << r.vg0;
         EXPECT_NEAR(r.gmMaPerV, 1.0, 1e-4);
         EXPECT_TRUE(std::abs(*r.rpKOhm - 20.0F) < 2e-3 && std::abs(*r.mu - 20.0F) < 2e-3) << *r.rpKOhm << " " << *r.mu;
-        EXPECT_TRUE(set.Vg1Table[r.lowerColumn].voltage == below && r.upperColumn == r.lowerColumn + 1);
+        EXPECT_EQ(set.Vg1Table[r.lowerColumn].voltage, below);
+        EXPECT_EQ(r.upperColumn, r.lowerColumn + 1);
         EXPECT_NEAR(r.lowerIaMa, 1000.0 * linearIaA(ua, below), 1e-4);
         EXPECT_NEAR(r.upperIaMa, 1000.0 * linearIaA(ua, below + 1.0), 1e-4);
     }
@@ -243,7 +248,8 @@ TEST(TubeParameters, TheCurvesActuallyUsed)
         EXPECT_TRUE(std::abs(r.lowerIaMa - c.lowMa) < 1e-4 && std::abs(r.upperIaMa - c.highMa) < 1e-4)
             << r.lowerIaMa << " " << r.upperIaMa;
         EXPECT_TRUE(std::abs(r.gmMaPerV - c.gm) < 1e-4 && std::abs(r.vg0 - c.vg0) < 1e-4) << r.gmMaPerV << " " << r.vg0;
-        EXPECT_TRUE(r.rpKOhm.has_value() == c.rp.has_value() && r.mu.has_value() == c.rp.has_value());
+        EXPECT_EQ(r.rpKOhm.has_value(), c.rp.has_value());
+        EXPECT_EQ(r.mu.has_value(), c.rp.has_value());
         EXPECT_NEAR(r.rpKOhm.value_or(0), c.rp.value_or(0), 5e-3);
     }
 }

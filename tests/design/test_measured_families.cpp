@@ -250,7 +250,8 @@ TEST(MeasuredFamilies, PointsFarOutsideAFamilyAreNotFound)
         if (!loadReference(ws, c.file, c.vdiv, c.madiv))
             GTEST_SKIP() << "reference family not available: " << c.file;
         const StageDesign d = applyOperatingPoint(ws, UaToX(ws, c.ua), IaToY(ws, c.iaMa), {Topology::SingleEnded, 3.0F, 10.0F});
-        ASSERT_TRUE(d.placement.placed && d.parameters);
+        ASSERT_TRUE(d.placement.placed);
+        ASSERT_TRUE(d.parameters);
         EXPECT_EQ(d.parameters->found, c.found) << d.parameters->vg0;
         EXPECT_EQ(d.opCurveBuilt, c.found);
     }
@@ -279,9 +280,13 @@ TEST(MeasuredFamilies, TheOperatingCurvePassesThroughTheOperatingPoint)
         if (!loadReference(ws, c.file, c.vdiv, c.madiv))
             GTEST_SKIP() << "reference family not available: " << c.file;
         const StageDesign d = applyOperatingPoint(ws, UaToX(ws, c.ua), IaToY(ws, c.iaMa), {Topology::SingleEnded, c.load, c.vin});
-        ASSERT_TRUE(d.parameters && d.parameters->found && d.parameters->mu && d.opCurveBuilt);
+        ASSERT_TRUE(d.parameters);
+        ASSERT_TRUE(d.parameters->found);
+        ASSERT_TRUE(d.parameters->mu);
+        ASSERT_TRUE(d.opCurveBuilt);
         EXPECT_NEAR(currentAtMa(ws.OpCurve.Points, ws.OperatingUa), ws.OperatingIa, 1e-4 * ws.OperatingIa);
-        ASSERT_TRUE(d.analysis.results.has_value() && !d.analysis.beep);
+        ASSERT_TRUE(d.analysis.results.has_value());
+        ASSERT_FALSE(d.analysis.beep);
         const StageResults& r = *d.analysis.results;
         const double expectedGain = *d.parameters->mu * c.load / (*d.parameters->rpKOhm + c.load);
         EXPECT_NEAR(r.gain.value_or(0), expectedGain, 0.1 * expectedGain);
@@ -308,8 +313,11 @@ TEST(MeasuredFamilies, NoNegativeCurrents)
         if (!loadReference(ws, c.file, c.vdiv, c.madiv))
             GTEST_SKIP() << "reference family not available: " << c.file;
         const StageDesign d = applyOperatingPoint(ws, UaToX(ws, c.ua), IaToY(ws, c.iaMa), {c.topology, c.load, c.vin});
-        ASSERT_TRUE(d.analysis.up.built && d.analysis.down.built && d.analysis.down.found);
-        EXPECT_TRUE(noNegativeCurrent(ws.UpCurve.Points) && noNegativeCurrent(ws.DownCurve.Points));
+        ASSERT_TRUE(d.analysis.up.built);
+        ASSERT_TRUE(d.analysis.down.built);
+        ASSERT_TRUE(d.analysis.down.found);
+        EXPECT_TRUE(noNegativeCurrent(ws.UpCurve.Points));
+        EXPECT_TRUE(noNegativeCurrent(ws.DownCurve.Points));
         EXPECT_GE(d.analysis.down.iaMa, 0.0F) << d.analysis.down.ua;
     }
 }

@@ -33,7 +33,9 @@ TEST(ReferenceFamilies, MeasuredTriodesAgainstPublishedParameters)
         SCOPED_TRACE(p.file);
         CurveTrace trace;
         const auto r = TubeParameters(ws.CurveSets[0], ws.SeriesSelections[0], trace, p.iaMa / 1000.0F, p.ua);
-        ASSERT_TRUE(r.found && r.rpKOhm && r.mu);
+        ASSERT_TRUE(r.found);
+        ASSERT_TRUE(r.rpKOhm);
+        ASSERT_TRUE(r.mu);
         EXPECT_NEAR(r.vg0, p.vg0, 1.0);
         EXPECT_NEAR(r.gmMaPerV, p.gm, 0.10 * p.gm);
         EXPECT_NEAR(*r.rpKOhm, p.rp, p.rpTolerance * p.rp);
@@ -64,7 +66,9 @@ TEST(ReferenceFamilies, WorkedExamples)
             GTEST_SKIP() << "reference family not available: " << c.file;
         SCOPED_TRACE(c.file);
         const StageDesign d = applyOperatingPoint(ws, UaToX(ws, c.ua), IaToY(ws, c.iaMa), {c.topology, c.load, c.vin});
-        ASSERT_TRUE(d.parameters && d.parameters->found && d.analysis.results);
+        ASSERT_TRUE(d.parameters);
+        ASSERT_TRUE(d.parameters->found);
+        ASSERT_TRUE(d.analysis.results);
         const StageResults& r = *d.analysis.results;
         EXPECT_NEAR(d.parameters->vg0, c.vg0, c.vg0Tol);
         EXPECT_NEAR(d.analysis.up.ua, c.u1, c.uTol);

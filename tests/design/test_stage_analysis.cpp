@@ -76,7 +76,9 @@ TEST(Intersection, MatchesADenseBisectionOnRandomCurves)
     // A point exactly on the line (U = 300 - 10 I through 200 V, 10 mA) counts.
     const std::vector<PointColumn> onLine{{0, 0, 0, 0, 0, 0, 0}, {150, 0.015F, 0, 0, 0, 0, 0}, {300, 0.016F, 0, 0, 0, 0, 0}};
     const Intersection hit = intersectPolyline(onLine, 10.0F, 200.0F, 10.0F, SwingSide::HighCurrent);
-    EXPECT_TRUE(hit.found && hit.ua == 150.0F && hit.iaMa == 15.0F);
+    EXPECT_TRUE(hit.found);
+    EXPECT_EQ(hit.ua, 150.0F);
+    EXPECT_EQ(hit.iaMa, 15.0F);
 }
 
 // A click on the linear family at 50 V/div and 4 mA/div, where the test points
@@ -139,12 +141,15 @@ TEST(StageAnalysis, MatchesTheClosedForm)
         EXPECT_NEAR(res.gain.value_or(0), pushPull ? vout / c.vin : 20.0 * c.load / (20.0 + c.load), 2e-3 / c.vin);
         const double pout = pushPull ? 2.0 * vout * vout / c.load / 1000.0 : (i1 - i2) * vout / 8000.0;
         EXPECT_NEAR(res.poutW, pout, 1e-4 * (1.0 + pout));
-        EXPECT_TRUE(res.h2Percent.has_value() != pushPull && std::abs(res.h2Percent.value_or(0)) < 2e-2);
+        EXPECT_NE(res.h2Percent.has_value(), pushPull);
+        EXPECT_TRUE(std::abs(res.h2Percent.value_or(0)) < 2e-2);
         EXPECT_TRUE(pushPull || (std::abs(res.spans[0].dU - vout) < 3e-3 && std::abs(res.spans[0].dI - (i1 - i2)) < 3e-5));
         if (pushPull) {  // the R/4 segment runs from the junction to the top or left margin
             const PlotSegment& q = *d.placement.quarter;
-            EXPECT_TRUE(std::abs(ws.JunctionUa - ju) < 1e-3 && std::abs(ws.JunctionIa - ji) < 1e-4);
-            EXPECT_TRUE(q.from.x == d.placement.line.junction.x && q.from.y == d.placement.line.junction.y);
+            EXPECT_TRUE(std::abs(ws.JunctionUa - ju) < 1e-3);
+            EXPECT_TRUE(std::abs(ws.JunctionIa - ji) < 1e-4);
+            EXPECT_EQ(q.from.x, d.placement.line.junction.x);
+            EXPECT_EQ(q.from.y, d.placement.line.junction.y);
             EXPECT_FLOAT_EQ(std::min(q.to.x, q.to.y), 36.0F);
         }
     }
@@ -169,8 +174,11 @@ TEST(StageAnalysis, WhatRunsAtTheEdges)
         const StageAnalysis& a = d.analysis;
         EXPECT_TRUE(d.placement.placed == c.placed && d.parameters.has_value() == c.placed &&
                     ws.OperatingUa == (c.placed ? c.ua : 1.0F));
-        EXPECT_TRUE(d.opCurveBuilt == c.ran && ws.OpCurve.Drawn == c.ran && a.ran == c.ran);
-        EXPECT_TRUE(a.results.has_value() == c.results && a.beep == c.beep);
+        EXPECT_EQ(d.opCurveBuilt, c.ran);
+        EXPECT_EQ(ws.OpCurve.Drawn, c.ran);
+        EXPECT_EQ(a.ran, c.ran);
+        EXPECT_EQ(a.results.has_value(), c.results);
+        EXPECT_EQ(a.beep, c.beep);
         EXPECT_TRUE(!c.results || (a.up.ua == a.down.ua && a.results->voutVpp == 0.0F && !a.results->gain && !a.results->h2Percent));
         EXPECT_TRUE(!c.beep || (a.up.computed && a.up.vg1 == 2.0F && !a.up.built && !a.down.computed && !ws.UpCurve.Drawn));
     }

@@ -101,24 +101,31 @@ TEST(DrawCurveText, CurvesAreLabelledAtTheirEndsZeroPointsSkippedAndAnEmptyLineE
     }
 }
 
-TEST(DrawCurveText, LfLineEndsDrawLikeCrLf)
+TEST(DrawCurveText, LfAndCrLineEndsDrawLikeCrLf)
 {
-    // A background loaded from a file edited on Linux has LF line ends.
+    // A background loaded from a file edited on Linux has LF line ends, one
+    // from an older system CR alone.
     std::string crlf = curveText({{20, 0.001}, {40, 0.002}}, "-2") + curveText({{20, 0.0005}, {60, 0.001}}, "-4");
     std::string lf;
-    for (char c : crlf)
+    std::string cr;
+    for (char c : crlf) {
         if (c != '\r')
             lf += c;
+        if (c != '\n')
+            cr += c;
+    }
     RecordingSurface a;
-    RecordingSurface b;
     DrawCurveText(a, workspaceAt("20", "1"), crlf);
-    DrawCurveText(b, workspaceAt("20", "1"), lf);
-    ASSERT_EQ(b.lines().size(), 4U);
-    ASSERT_EQ(b.texts().size(), a.texts().size());
-    for (std::size_t i = 0; i < a.texts().size(); ++i)
-        EXPECT_EQ(b.texts()[i].text, a.texts()[i].text);
-    for (std::size_t i = 0; i < a.lines().size(); ++i)
-        EXPECT_NEAR(b.lines()[i].x2, a.lines()[i].x2, kTol);
+    for (const std::string& text : {lf, cr}) {
+        RecordingSurface b;
+        DrawCurveText(b, workspaceAt("20", "1"), text);
+        ASSERT_EQ(b.lines().size(), 4U);
+        ASSERT_EQ(b.texts().size(), a.texts().size());
+        for (std::size_t i = 0; i < a.texts().size(); ++i)
+            EXPECT_EQ(b.texts()[i].text, a.texts()[i].text);
+        for (std::size_t i = 0; i < a.lines().size(); ++i)
+            EXPECT_NEAR(b.lines()[i].x2, a.lines()[i].x2, kTol);
+    }
 }
 
 TEST(DrawCurveText, CurveLeavingThePlotIsLabelledOnceWhereItLeaves)
