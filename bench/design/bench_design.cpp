@@ -58,7 +58,7 @@ zov::CurveSet family31(bool irregular = false)
 void BM_PlaceOperatingPoint(benchmark::State& state)
 {
     zov::Workspace ws;
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = zov::WorkMode::Cook;
     zov::updateScales(ws, "100", "20");
     ws.CurveSets[0] = family31(state.range(0) != 0);
     ws.SeriesSelections[0] = zov::defaultSelection(ws.CurveSets[0]);

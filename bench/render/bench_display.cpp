@@ -98,13 +98,11 @@ void BM_CaptureScene(benchmark::State& state)
     Workspace ws;
     ws.CurveText = familyText(1.0);
     ws.BackgroundText = familyText(0.8);
-    SceneOptions options;
-    options.voltsPerDivText = "50";
-    options.maPerDivText = "5";
-    CollectingLabelSink labels;
+    SceneInputs inputs = sceneInputs(ws);
+    inputs.voltsPerDivText = "50";
+    inputs.maPerDivText = "5";
     for (auto _ : state) {
-        labels.reset();
-        composeScene(surface, ws, options, labels);
+        benchmark::DoNotOptimize(composeScene(surface, inputs));
         blit(screen, plot);
         benchmark::DoNotOptimize(screen.constBits());
     }
@@ -118,26 +116,22 @@ void BM_CookScene(benchmark::State& state)
     PainterSurface surface(&plot);
     surface.setPixelFastPath(state.range(0) != 0);
     Workspace ws;
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     std::string allGrids;
     for (int c = 0; c < kCurves; ++c)
         allGrids += formatGeneral(-0.5 * c) + ",";
-    SceneOptions options;
-    options.voltsPerDivText = "50";
-    options.maPerDivText = "5";
-    options.comparison.option = CookOption::Match;
+    SceneInputs inputs = sceneInputs(ws);
+    inputs.voltsPerDivText = "50";
+    inputs.maPerDivText = "5";
+    inputs.comparison.option = CookOption::Match;
     for (int i = 0; i < kSlotCount; ++i) {
         ws.CurveSets[static_cast<std::size_t>(i)] = familySet(i);
         ws.SeriesSelections[static_cast<std::size_t>(i)] = SeriesSelection{allGrids, "0,"};
-        options.comparison.imports[static_cast<std::size_t>(i)] =
+        inputs.comparison.imports[static_cast<std::size_t>(i)] =
             ImportLine{true, ws.CurveSets[static_cast<std::size_t>(i)].FileName};
     }
-    DiffColourSequence colours;
-    options.diffColours = &colours;
-    CollectingLabelSink labels;
     for (auto _ : state) {
-        labels.reset();
-        composeScene(surface, ws, options, labels);
+        benchmark::DoNotOptimize(composeScene(surface, inputs));
         blit(screen, plot);
         benchmark::DoNotOptimize(screen.constBits());
     }

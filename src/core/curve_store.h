@@ -8,6 +8,8 @@
 // (so that U = R * I holds with V, mA and kOhm); plot positions are plot units
 // (65536 x 65536, origin top-left, Y downwards).
 
+#include "core/work_modes.h"
+
 #include <QString>
 
 #include <array>
@@ -46,6 +48,7 @@ enum PointRow : int {
 // One curve of a family: one (grid-1, grid-2) pair. Points are sorted by
 // anode voltage once the reader has finished.
 struct Series {
+    bool operator==(const Series&) const = default;
     float Vg1 = 0.0F;
     float Vg2 = 0.0F;
     std::vector<PointColumn> Points;
@@ -54,12 +57,14 @@ struct Series {
 // One column of a grid-voltage table: a grid voltage and the index in Series
 // of the curve that was created with it.
 struct GridColumn {
+    bool operator==(const GridColumn&) const = default;
     float voltage = 0.0F;
     int series = 0;
 };
 
 // A family parsed from a TDF file (how the reader fills it: files/tdf).
 struct CurveSet {
+    bool operator==(const CurveSet&) const = default;
     QString FileName;              // full path of the TDF file the set was read from
     float Vg1Max = 0.0F;           // largest grid-1 voltage (nearest 0)
     float Vg1Min = 0.0F;           // smallest grid-1 voltage
@@ -80,6 +85,7 @@ struct CurveSet {
 // The grid voltages chosen for display in one slot, each value followed by ","
 // (for example "-1,-2,-3,").
 struct SeriesSelection {
+    bool operator==(const SeriesSelection&) const = default;
     std::string Vg1List;
     std::string Vg2List;
 };
@@ -87,6 +93,7 @@ struct SeriesSelection {
 // A curve built by interpolation (operating point, swing ends) and its
 // intersection with the load line.
 struct CurveTrace {
+    bool operator==(const CurveTrace&) const = default;
     bool Drawn = false;   // on the plot in XOR ink; for OpCurve: operating point valid
     zov::Colour Colour = 0;
     float Vg1 = 0.0F;
@@ -99,6 +106,7 @@ struct CurveTrace {
 
 // A straight line for the intersection search: U - PivotUa = -Slope * (I - PivotIa).
 struct LoadLine {
+    bool operator==(const LoadLine&) const = default;
     float Slope = 0.0F;    // kOhm
     float PivotUa = 0.0F;  // V
     float PivotIa = 0.0F;  // mA
@@ -108,36 +116,42 @@ constexpr int kSlotCount = 5;
 constexpr int kSampleCapacity = 128;  // elements 64..127 are never used
 constexpr int kSamplesPerCurve = 64;
 
-// Everything the main window and the command-line tool share.
-struct Workspace {
-    // Measured data.
+// The Workspace, in groups: each drawing or design routine takes the group it
+// reads (the conversions take PlotScales, say), and the Workspace, made of
+// all groups, passes wherever a group is asked for. Members keep their names.
+
+// The last capture and the family behind it.
+struct MeasuredFamily {
+    bool operator==(const MeasuredFamily&) const = default;
     std::array<float, kSampleCapacity> UaSamples{};  // V
     std::array<float, kSampleCapacity> IaSamples{};  // A
     std::string CurveText;       // the family of the last capture, TDF lines
     std::string BackgroundText;  // a family shown behind it in Capture mode
+};
 
-    // Comparison slots (slot 0 is the family the stage design works on).
+// The five comparison slots of Cook mode (slot 0 is the family the stage
+// design works on) and the series chosen for display in each.
+struct ComparisonSlots {
+    bool operator==(const ComparisonSlots&) const = default;
     std::array<CurveSet, kSlotCount> CurveSets;
     std::array<SeriesSelection, kSlotCount> SeriesSelections;
+};
 
-    // Shell state.
-    QString ModeName = QStringLiteral("Capture");
-    bool StartupDone = false;
-    bool CaptureIdle = true;
-    int MinWidthPx = 0;
-    int MinHeightPx = 0;
-    QString LegendText;
-
-    // Scales. They start at the selector presets (20 V/div, 1 mA/div) so that
-    // code running without a window never divides by zero; the central refresh
-    // overwrites them from the selectors.
+// The scales in force. They start at the selector presets (20 V/div,
+// 1 mA/div) so that code running without a window never divides by zero;
+// each picture takes them from the selectors' texts.
+struct PlotScales {
+    bool operator==(const PlotScales&) const = default;
     float MaPerDiv = 1.0F;
     float VoltsPerDiv = 20.0F;
     float ScopeUnitsPerVolt = 8192.0F / 20.0F;
     float ScopeUnitsPerMa = 8192.0F;
-    float DiffOffsetMa = 0.0F;
+    float DiffOffsetMa = 0.0F;  // 4 x MaPerDiv in "Diff (a-b)": zero on the middle line
+};
 
-    // Design state.
+// The stage design on slot 0: operating point, load lines, swing curves.
+struct DesignState {
+    bool operator==(const DesignState&) const = default;
     float OperatingUa = 0.0F;  // V
     float OperatingIa = 0.0F;  // mA
     float UpUa = 0.0F;         // V
@@ -157,13 +171,25 @@ struct Workspace {
     float JunctionY = 0.0F;
     float JunctionUa = 0.0F;  // V
     float JunctionIa = 0.0F;  // mA
+};
 
-    // Folders and files (kept in the project file).
+// Folders and files (kept in the project file).
+struct Folders {
+    bool operator==(const Folders&) const = default;
     QString TdfFolder;
     QString TdfFile;
     QString CaptorFolder;
     QString ProjectFolder;
     QString ProjectFile;
+};
+
+// Everything the main window and the command-line tool share (compared
+// member by member: a test can tell whether anything changed). The window's
+// own flags (start-up done, capture idle, minimum size) are the window's.
+struct Workspace : MeasuredFamily, ComparisonSlots, PlotScales, DesignState, Folders {
+    bool operator==(const Workspace&) const = default;
+    WorkMode ModeName = WorkMode::Capture;
+    QString LegendText;
 };
 
 }  // namespace zov

@@ -161,7 +161,7 @@ std::string plainNumberText(float value)
 
 void takeFromWorkspace(const Workspace& ws, ProjectSettings& settings)
 {
-    settings.Mode = ws.ModeName;
+    settings.Mode = modeText(ws.ModeName);
     settings.OperatingUa = ws.OpCurve.Drawn ? ws.OperatingUa : 0.0F;
     settings.OperatingIaMa = ws.OpCurve.Drawn ? ws.OperatingIa : 0.0F;
     settings.Selection = ws.SeriesSelections[0];
@@ -172,7 +172,7 @@ void takeFromWorkspace(const Workspace& ws, ProjectSettings& settings)
 
 void applyToWorkspace(const ProjectSettings& settings, Workspace& ws)
 {
-    ws.ModeName = opensInCapture(settings) ? QStringLiteral("Capture") : QStringLiteral("Cook");
+    ws.ModeName = opensInCapture(settings) ? WorkMode::Capture : WorkMode::Cook;
     for (std::size_t i = 0; i < settings.ImportFiles.size(); ++i) {
         if (!settings.ImportFiles[i].isEmpty())
             ws.SeriesSelections[i] = settings.Selection;

@@ -42,7 +42,6 @@ bool CaptureSweep::start(const SweepSettings& settings)
     m_step = 1;
     m_stopRequested = false;
     m_running = true;
-    m_ws.CaptureIdle = false;
     beginStep();
     return true;
 }
@@ -101,7 +100,6 @@ void CaptureSweep::finish(bool completed, const QString& message)
 {
     m_running = false;
     m_stopRequested = false;
-    m_ws.CaptureIdle = true;
     emit finished(completed, message);
 }
 

@@ -36,7 +36,7 @@ public:
     void setVg2Source(std::function<std::string()> source);
 
     // False when the settings are invalid: nothing started, nothing emitted,
-    // CurveText untouched. True: running, ws.CaptureIdle is false.
+    // CurveText untouched. True: running (isRunning) until `finished`.
     bool start(const SweepSettings& settings);
     // Stops after the step being measured; the curves measured so far are kept.
     void requestStop();
@@ -48,7 +48,7 @@ signals:
     void curveAppended(int step);
     void exchangeFailed(const QString& message);
     // completed=false with kCantConnect after a failed exchange, with an empty
-    // message after requestStop. ws.CaptureIdle is true again when it arrives.
+    // message after requestStop. isRunning() is false again when it arrives.
     void finished(bool completed, const QString& message);
 
 private:

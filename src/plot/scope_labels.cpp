@@ -12,7 +12,7 @@ std::string axisCaption(float value)
     return formatPattern(value, "##0.0");
 }
 
-void PlaceAxisLabels(const Workspace& ws, AxisLabelSink& sink, AxisLabelPair pair, int index,
+void PlaceAxisLabels(const PlotScales& scales, AxisLabelSink& sink, AxisLabelPair pair, int index,
                      float valueU, float valueI, float u, float iMa, Colour colour)
 {
     AxisLabelPlacement placement;
@@ -20,8 +20,8 @@ void PlaceAxisLabels(const Workspace& ws, AxisLabelSink& sink, AxisLabelPair pai
     placement.index = index;
     placement.captionU = axisCaption(valueU);
     placement.captionI = axisCaption(valueI);
-    placement.xUnits = UaToX(ws, u);
-    placement.yUnits = IaToY(ws, iMa);
+    placement.xUnits = UaToX(scales, u);
+    placement.yUnits = IaToY(scales, iMa);
     placement.colour = colour;
     sink.placeAxisLabels(placement);
 }

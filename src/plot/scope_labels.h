@@ -20,7 +20,7 @@ std::string axisCaption(float value);
 // those of the point (u volts, iMa milliamperes). Callers write the value to be
 // read (a current minus DiffOffsetMa, say) while the label sits at the drawn
 // position.
-void PlaceAxisLabels(const Workspace& ws, AxisLabelSink& sink, AxisLabelPair pair, int index,
+void PlaceAxisLabels(const PlotScales& scales, AxisLabelSink& sink, AxisLabelPair pair, int index,
                      float valueU, float valueI, float u, float iMa, Colour colour);
 
 // Window geometry of a label pair (top-left corners, window pixels).

@@ -26,58 +26,76 @@ float listValue(std::string_view field)
 
 }  // namespace
 
-void PlotDifference(Surface& surface, const Workspace& ws, DiffColourSequence& diffColours,
+void PlotDifference(Surface& surface, const PlotScales& scales, DiffColourSequence& diffColours,
                     const std::vector<PointColumn>& a, const std::vector<PointColumn>& b)
 {
     std::vector<PointColumn> d = a;
     const std::size_t n = std::min(a.size(), b.size());
     // The offset in amperes puts a zero difference on the middle grid line.
-    const float offsetA = ws.DiffOffsetMa / 1000.0F;
+    const float offsetA = scales.DiffOffsetMa / 1000.0F;
     for (std::size_t j = 0; j < n; ++j)
         d[j][kRowIa] = a[j][kRowIa] - b[j][kRowIa] + offsetA;
     const auto colour = static_cast<Colour>(diffColours.NextDiffColor(kDiffColourSeed));
-    PlotSeries(surface, ws, colour, kDrawModeCopy, kLineSolid, kSlotCurveWidth, d, true);
+    PlotSeries(surface, scales, colour, kDrawModeCopy, kLineSolid, kSlotCurveWidth, d, true);
 }
 
-ComparisonResult DrawComparisonSets(Surface& surface, Workspace& ws,
-                                    const ComparisonOptions& options,
-                                    const SlotReader& readSlot, DiffColourSequence& diffColours)
+int lastDrawnSlot(CookOption option)
+{
+    switch (option) {
+    case CookOption::Match:
+        return kSlotCount - 1;
+    case CookOption::Diff:
+        return 1;
+    case CookOption::SE:
+    case CookOption::PP:
+        break;
+    }
+    return 0;
+}
+
+void loadComparisonSlots(ComparisonSlots& sets, const ComparisonOptions& options,
+                         const SlotReader& readSlot)
+{
+    for (int i = 0; i <= lastDrawnSlot(options.option); ++i) {
+        const ImportLine& import = options.imports[static_cast<std::size_t>(i)];
+        CurveSet& slot = sets.CurveSets[static_cast<std::size_t>(i)];
+        if (!import.ticked || (import.path == slot.FileName && slot.Loaded))
+            continue;
+        slot.FileName = import.path;
+        // A slot that cannot be read is not drawn; the others are.
+        slot.Loaded = false;
+        if (readSlot) {
+            try {
+                readSlot(slot);
+            } catch (...) {
+                slot.Loaded = false;
+            }
+        }
+    }
+}
+
+ComparisonResult DrawComparisonSets(Surface& surface, const ComparisonSlots& sets,
+                                    const PlotScales& scales, WorkMode mode,
+                                    const ComparisonOptions& options, DiffColourSequence& diffColours)
 {
     ComparisonResult result;
-    if (ws.ModeName == QLatin1String("Capture"))
+    if (mode == WorkMode::Capture)
         return result;
     const bool diff = options.option == CookOption::Diff;
-    int last = 0;
-    if (options.option == CookOption::Match)
-        last = 4;
-    if (diff)
-        last = 1;
-
-    for (int i = 0; i <= last; ++i) {
+    for (int i = 0; i <= lastDrawnSlot(options.option); ++i) {
         const ImportLine& import = options.imports[static_cast<std::size_t>(i)];
         if (!import.ticked)
             continue;
-        CurveSet& slot = ws.CurveSets[static_cast<std::size_t>(i)];
-        if (import.path != slot.FileName || !slot.Loaded) {
-            slot.FileName = import.path;
-            if (readSlot) {
-                try {
-                    readSlot(slot);
-                } catch (...) {
-                    // A slot that cannot be read is not drawn; the others are.
-                    slot.Loaded = false;
-                }
-            }
-        }
-        // A slot whose file could not be read completely holds nothing that
-        // belongs to the named file: drawing its previous contents under the
-        // new name would show the wrong family.
-        if (!slot.Loaded)
+        const CurveSet& slot = sets.CurveSets[static_cast<std::size_t>(i)];
+        // A slot that does not hold the named file completely holds nothing
+        // that belongs to it: drawing its previous contents under the new
+        // name would show the wrong family.
+        if (!slot.Loaded || slot.FileName != import.path)
             continue;
         if (i == 0)
             result.vinText = vinText(slot.Vg1Spacing);
 
-        const SeriesSelection& selection = ws.SeriesSelections[static_cast<std::size_t>(i)];
+        const SeriesSelection& selection = sets.SeriesSelections[static_cast<std::size_t>(i)];
         for (int k1 = 1;; ++k1) {
             const std::string_view s1 = GetField(selection.Vg1List, k1, ",");
             if (s1.empty())
@@ -99,14 +117,14 @@ ComparisonResult DrawComparisonSets(Surface& surface, Workspace& ws,
                         if (s.Vg1 != vg1 || s.Vg2 != vg2)
                             continue;
                         if (!diff) {
-                            PlotSeries(surface, ws, kSlotColours[static_cast<std::size_t>(i)],
+                            PlotSeries(surface, scales, kSlotColours[static_cast<std::size_t>(i)],
                                        kDrawModeCopy, kLineSolid, kSlotCurveWidth, s.Points, true);
                         } else if (i == 1) {
                             // Paired by position in the two sets, not by grid
                             // voltage; a position slot 0 lacks is skipped.
-                            const auto& slot0 = ws.CurveSets[0].Series;
-                            if (ws.CurveSets[0].Loaded && j2 < slot0.size())
-                                PlotDifference(surface, ws, diffColours, slot0[j2].Points, s.Points);
+                            const auto& slot0 = sets.CurveSets[0].Series;
+                            if (sets.CurveSets[0].Loaded && j2 < slot0.size())
+                                PlotDifference(surface, scales, diffColours, slot0[j2].Points, s.Points);
                         }
                     }
                 }

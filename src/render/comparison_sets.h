@@ -17,9 +17,6 @@
 
 namespace zov {
 
-// The design option buttons of the "Cooking" frame.
-enum class CookOption { SE, PP, Match, Diff };
-
 // One import line of the "Cooking" frame (check box CkImport(i) and its tag).
 struct ImportLine {
     bool ticked = false;
@@ -42,18 +39,31 @@ struct ComparisonResult {
     std::optional<std::string> vinText;
 };
 
-// Draws the comparison families (nothing in Capture mode). Slots are re-read
-// through `readSlot` when ticked and their path differs from FileName or they
-// are not Loaded. Faults of one slot (a missing file, a series index beyond the
-// other set) skip that drawing and go on with the next.
-ComparisonResult DrawComparisonSets(Surface& surface, Workspace& ws,
-                                    const ComparisonOptions& options,
-                                    const SlotReader& readSlot, DiffColourSequence& diffColours);
+// The slots a picture with `option` draws: SE and PP slot 0, Match 0 to 4,
+// "Diff (a-b)" 0 and 1.
+int lastDrawnSlot(CookOption option);
+
+// Brings the slots the picture will draw up to date: a ticked slot (among
+// those the option draws) whose path differs from its FileName, or that is
+// not Loaded, takes the path as FileName and is read through `readSlot`. A
+// reader that fails or throws leaves the slot not Loaded. This is the one
+// step of a Cook picture that reads files and writes slots, so the caller
+// runs it before composing the picture.
+void loadComparisonSlots(ComparisonSlots& sets, const ComparisonOptions& options,
+                         const SlotReader& readSlot);
+
+// Draws the comparison families (nothing in Capture mode): the selected series
+// of each ticked slot that holds the file its line names (Loaded, FileName
+// equal to the path); a slot that does not is skipped, as is a series index
+// beyond the other set in "Diff (a-b)". Reads the slots only.
+ComparisonResult DrawComparisonSets(Surface& surface, const ComparisonSlots& sets,
+                                    const PlotScales& scales, WorkMode mode,
+                                    const ComparisonOptions& options, DiffColourSequence& diffColours);
 
 // Draws a minus b (current row; points beyond the shorter array keep a's
-// values), shifted up by ws.DiffOffsetMa so that zero lies on the middle grid
-// line, in the next colour of the sequence, tagged with a's grid voltages.
-void PlotDifference(Surface& surface, const Workspace& ws, DiffColourSequence& diffColours,
+// values), shifted up by scales.DiffOffsetMa so that zero lies on the middle
+// grid line, in the next colour of the sequence, tagged with a's grid voltages.
+void PlotDifference(Surface& surface, const PlotScales& scales, DiffColourSequence& diffColours,
                     const std::vector<PointColumn>& a, const std::vector<PointColumn>& b);
 
 }  // namespace zov

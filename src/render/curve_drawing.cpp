@@ -57,13 +57,13 @@ void PutDotXY(Surface& surface, Colour colour, float mode, float width, float x,
     surface.point(x, y);
 }
 
-void PutDotUI(Surface& surface, const Workspace& ws, Colour colour, float mode, float width,
+void PutDotUI(Surface& surface, const PlotScales& scales, Colour colour, float mode, float width,
               float u, float iMa)
 {
-    PutDotXY(surface, colour, mode, width, UaToX(ws, u), IaToY(ws, iMa));
+    PutDotXY(surface, colour, mode, width, UaToX(scales, u), IaToY(scales, iMa));
 }
 
-void DrawCurveText(Surface& surface, const Workspace& ws, std::string_view curveText)
+void DrawCurveText(Surface& surface, const PlotScales& scales, std::string_view curveText)
 {
     std::string currentGrid;  // field 3 of the curve being drawn, as text
     bool penDown = false;
@@ -118,8 +118,8 @@ void DrawCurveText(Surface& surface, const Workspace& ws, std::string_view curve
         }
         if (!(ua == 0.0 && ia == 0.0)) {
             // Currents are stored in amperes, the scale is per milliampere.
-            const double x = ua * ws.ScopeUnitsPerVolt;
-            const double y = 65536.0 - ia * ws.ScopeUnitsPerMa * 1000.0;
+            const double x = ua * scales.ScopeUnitsPerVolt;
+            const double y = 65536.0 - ia * scales.ScopeUnitsPerMa * 1000.0;
             if (!penDown) {
                 surface.setCurrentPos(x, y);
                 penDown = true;
@@ -149,7 +149,7 @@ std::string seriesTag(float vg1, float vg2)
     return tag;
 }
 
-void PlotSeries(Surface& surface, const Workspace& ws, Colour colour, float mode, float style,
+void PlotSeries(Surface& surface, const PlotScales& scales, Colour colour, float mode, float style,
                 float width, const std::vector<PointColumn>& points, bool showLabel)
 {
     if (points.empty())
@@ -172,8 +172,8 @@ void PlotSeries(Surface& surface, const Workspace& ws, Colour colour, float mode
         g2 = p[kRowVg2];
         if (u == 0.0F && i == 0.0F)
             continue;
-        const double x = static_cast<double>(u) * ws.ScopeUnitsPerVolt;
-        const double y = 65536.0 - static_cast<double>(i) * ws.ScopeUnitsPerMa * 1000.0;
+        const double x = static_cast<double>(u) * scales.ScopeUnitsPerVolt;
+        const double y = 65536.0 - static_cast<double>(i) * scales.ScopeUnitsPerMa * 1000.0;
         if (!started) {
             surface.setCurrentPos(x, y);  // the first point is a dot of the pen width
             started = true;

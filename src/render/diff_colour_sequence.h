@@ -11,6 +11,10 @@ namespace zov {
 
 class DiffColourSequence {
 public:
+    // A sequence that stands where `counter()` of another stood: a picture
+    // drawn from values goes on with the sequence and hands back where it ended.
+    explicit DiffColourSequence(std::int32_t counter = 0) : m_counter(counter) {}
+
     // Seed 0 restarts the sequence (and returns 0). Otherwise the first call
     // returns the seed and each further call adds seed / 2 (truncated); after
     // the counter passes 2^24 the sequence starts again at the seed. With seed

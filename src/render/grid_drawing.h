@@ -9,14 +9,14 @@
 namespace zov {
 
 // Draws the grid lines (none at X = 0 or Y = 0) in RGB(0, 128, 0) and places
-// the 9 label pairs: i x voltsPerDiv and i x maPerDiv - ws.DiffOffsetMa,
+// the 9 label pairs: i x voltsPerDiv and i x maPerDiv - scales.DiffOffsetMa,
 // "##0.0". Restores the surface's colour.
-void DrawGrid(Surface& surface, const Workspace& ws, AxisLabelSink& labels, float maPerDiv,
+void DrawGrid(Surface& surface, const PlotScales& scales, AxisLabelSink& labels, float maPerDiv,
               float voltsPerDiv);
 
 // Draws the hyperbola Ua x Ia = pdW in red, sampled every 20 plot units, from
 // its entry at the top edge down to the right edge; nothing when the entry
 // would lie beyond 6,500,000 units. Restores the surface's colour.
-void DrawPowerLimit(Surface& surface, const Workspace& ws, float pdW);
+void DrawPowerLimit(Surface& surface, const PlotScales& scales, float pdW);
 
 }  // namespace zov

@@ -73,17 +73,17 @@ QRect exportPlotRect(const QRect& area, const ExportMargins& margins)
     return area.adjusted(margins.left, margins.top, -margins.right, -margins.bottom);
 }
 
-void paintExportScene(QPainter& painter, const QRect& area, Workspace& ws,
-                      const SceneOptions& options, const ExportMargins& margins)
+SceneOutput paintExportScene(QPainter& painter, const QRect& area, const SceneInputs& inputs,
+                             const ExportMargins& margins)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(area, Qt::white);
     const QRect plotRect = exportPlotRect(area, margins);
-    CollectingLabelSink labels;
+    SceneOutput output;
     {
         PainterSurface surface(&painter, plotRect);
-        composeScene(surface, ws, options, labels);
+        output = composeScene(surface, inputs);
         surface.flush();
     }
     // A thin frame just outside the plot, as the border of the screen's plot:
@@ -93,12 +93,12 @@ void paintExportScene(QPainter& painter, const QRect& area, Workspace& ws,
     painter.setPen(QPen(QColor(160, 160, 160), 0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plotRect.adjusted(-1, -1, 0, 0));
-    paintMarginLabels(painter, plotRect, labels.placements());
+    paintMarginLabels(painter, plotRect, output.labels);
     painter.restore();
+    return output;
 }
 
-bool exportScene(const QString& path, const QSize& size, Workspace& ws,
-                 const SceneOptions& options, QString* error)
+bool exportScene(const QString& path, const QSize& size, const SceneInputs& inputs, QString* error)
 {
     const auto fail = [&](const QString& message) {
         if (error != nullptr)
@@ -116,7 +116,7 @@ bool exportScene(const QString& path, const QSize& size, Workspace& ws,
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            paintExportScene(painter, image.rect(), ws, options);
+            paintExportScene(painter, image.rect(), inputs);
         }
         if (!image.save(path, "PNG"))
             return fail(cannotWrite);
@@ -137,7 +137,7 @@ bool exportScene(const QString& path, const QSize& size, Workspace& ws,
         QPainter painter;
         if (!painter.begin(&svg))
             return fail(cannotWrite);
-        paintExportScene(painter, QRect(QPoint(0, 0), size), ws, options);
+        paintExportScene(painter, QRect(QPoint(0, 0), size), inputs);
         painter.end();
     } else {
         QPdfWriter pdf(&file);
@@ -150,7 +150,7 @@ bool exportScene(const QString& path, const QSize& size, Workspace& ws,
         QPainter painter;
         if (!painter.begin(&pdf))
             return fail(cannotWrite);
-        paintExportScene(painter, QRect(0, 0, pdf.width(), pdf.height()), ws, options);
+        paintExportScene(painter, QRect(0, 0, pdf.width(), pdf.height()), inputs);
         painter.end();
     }
     file.close();

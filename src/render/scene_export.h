@@ -32,15 +32,15 @@ struct ExportMargins {
 QRect exportPlotRect(const QRect& area, const ExportMargins& margins = {});
 
 // Paints the scene into `area` of an open painter: white area, the plot in
-// exportPlotRect, the axis values in the margins.
-void paintExportScene(QPainter& painter, const QRect& area, Workspace& ws,
-                      const SceneOptions& options, const ExportMargins& margins = {});
+// exportPlotRect, the axis values in the margins. Returns what the scene
+// computed; nothing is written anywhere else.
+SceneOutput paintExportScene(QPainter& painter, const QRect& area, const SceneInputs& inputs,
+                             const ExportMargins& margins = {});
 
 // Writes the scene to `path` in the format of its extension, `size` device
 // pixels large (PDF and SVG at 96 dots per inch, so pen widths keep their
 // screen look). False with a message in *error when the extension is unknown
 // or the file cannot be written.
-bool exportScene(const QString& path, const QSize& size, Workspace& ws,
-                 const SceneOptions& options, QString* error);
+bool exportScene(const QString& path, const QSize& size, const SceneInputs& inputs, QString* error);
 
 }  // namespace zov

@@ -61,7 +61,7 @@ class DesignControllerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ws.ModeName = QStringLiteral("Cook");
+        ws.ModeName = WorkMode::Cook;
         updateScales(ws, "100", "5");
         // Straight lines of gm 1 mA/V and rp 20 kOhm, grid 0 to -30 V.
         std::string tdf;

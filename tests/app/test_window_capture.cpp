@@ -24,7 +24,7 @@ TEST_F(CaptureTest, GoMeasuresTheFamilyCurveByCurveAndEnablesTheButtons)
 
     control<QPushButton>("BtSet")->click();
     EXPECT_FALSE(enabled("BtSet")) << "GO is disabled while the sweep runs";
-    EXPECT_FALSE(window->workspace().CaptureIdle);
+    EXPECT_FALSE(window->captureIdle());
     EXPECT_TRUE(enabled("BtStop"));
     ZOV_WAIT(idle(), 20000);
 
@@ -115,7 +115,7 @@ TEST_F(CaptureTest, CloseIsRefusedWhileASweepRunsAndScalesStillChange)
 {
     setSweep("0", "4", "1");
     control<QPushButton>("BtSet")->click();
-    ASSERT_FALSE(window->workspace().CaptureIdle);
+    ASSERT_FALSE(window->captureIdle());
     auto* vdiv = control<QComboBox>("CbVdiv");
     vdiv->setEditText("50");
     QTest::keyClick(vdiv->lineEdit(), Qt::Key_Return);

@@ -126,7 +126,7 @@ protected:
     {
         Workspace copy;
         const Workspace& ws = window->workspace();
-        copy.ModeName = QStringLiteral("Cook");
+        copy.ModeName = WorkMode::Cook;
         copy.CurveSets[0] = ws.CurveSets[0];
         copy.SeriesSelections[0] = ws.SeriesSelections[0];
         updateScales(copy, text("CbVdiv").toStdString(), text("CbMaDiv").toStdString());

@@ -197,7 +197,7 @@ protected:
             const QString option = frames.Option;
             frames = s;
             frames.Option = optionToSelect(s).isEmpty() ? option : optionToSelect(s);
-            ws.ModeName = opensInCapture(s) ? "Capture" : "Cook";
+            ws.ModeName = opensInCapture(s) ? WorkMode::Capture : WorkMode::Cook;
         });
         QObject::connect(&controller, &ProjectController::operatingPointRestored, [this](float ua, float ia) {
             events << QStringLiteral("point %1 %2").arg(static_cast<double>(ua)).arg(static_cast<double>(ia));
@@ -255,7 +255,7 @@ TEST_F(ProjectControllerTest, StartUpTakesCommandLineThenRecentThenDefault)
     ASSERT_TRUE(writeLastProject(recentFile(), QString()).ok);
     controller.loadStartupProject(QString());
     EXPECT_EQ(events, QStringList({"loaded ", "name DoNotErase.zov", "texts  "}));
-    EXPECT_EQ(ws.ModeName, QStringLiteral("Cook"));
+    EXPECT_EQ(ws.ModeName, WorkMode::Cook);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -309,7 +309,7 @@ TEST_F(ProjectControllerTest, SaveWritesTheWindowAndNamesTheProject)
     frames.Mode = "Capture";
     frames.Vg2Text = "250";
     frames.Option = "PP";
-    ws.ModeName = "Capture";
+    ws.ModeName = WorkMode::Capture;
     ws.ProjectFile = dir.filePath("a.b.zov");
     chosen.clear();
     controller.Mnu_Export_Pref_Click();
@@ -452,7 +452,7 @@ TEST_F(ProjectWindowTest, WithoutADefaultProjectTheWindowOpensEmptyInCookMode)
 {
     start();
     const Workspace& ws = window->workspace();
-    EXPECT_EQ(ws.ModeName, QStringLiteral("Cook"));
+    EXPECT_EQ(ws.ModeName, WorkMode::Cook);
     EXPECT_TRUE(control("FrmCook")->isVisible());
     EXPECT_FALSE(control("FrmCapture")->isVisible());
     for (const char* name : {"CbVdiv", "CbMaDiv", "TxPwr", "TxVg1Start", "TxVg1Stop", "TxPitchg1", "TxVg2", "RLoad"})

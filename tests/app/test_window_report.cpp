@@ -305,7 +305,7 @@ TEST(ReportControllerAlone, HardCopyReadsTheTickedSlotFilesAtPrintTime)
     const QString b = writeFile("b.tdf", "50 0.002 -2 0 0\r\n");
 
     Workspace ws;
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     ws.MarkerX = 30000.0F;
     ws.MarkerY = 40000.0F;
     ws.LoadKOhm = 47.0F;

@@ -115,8 +115,9 @@ TEST_F(ShellTest, StartUpOpensTheDefaultProjectAndDraws)
     EXPECT_EQ(window->size(), QSize(1100, 760));
 
     const Workspace& ws = window->workspace();
-    EXPECT_TRUE(ws.StartupDone && ws.CaptureIdle);
-    EXPECT_EQ(ws.ModeName, "Capture");
+    EXPECT_TRUE(window->startupDone());
+    EXPECT_TRUE(window->captureIdle());
+    EXPECT_EQ(ws.ModeName, WorkMode::Capture);
     EXPECT_GE(window->refreshCount(), 1);
     // Nothing measured yet: the buttons that need a family wait for one.
     EXPECT_TRUE(enabled("BtSet") && enabled("BtBgndFile"));
@@ -134,7 +135,7 @@ TEST_F(ShellTest, ModeSwitchShowsAndHidesTheFramesAndKeepsTheData)
         if (!cook)
             window->workspace().DiffOffsetMa = 4.0F;  // as after a refresh in "Diff (a-b)"
         EXPECT_EQ(redraws([&] { control<QAction>(cook ? "Mnu_Cook" : "Mnu_Capture")->trigger(); }), 1) << mode;
-        EXPECT_EQ(window->workspace().ModeName, mode);
+        EXPECT_EQ(window->workspace().ModeName, cook ? WorkMode::Cook : WorkMode::Capture) << mode;
         EXPECT_EQ(visible("BtAutoScale"), cook) << mode;
         EXPECT_EQ(visible("FrmCook"), cook) << mode;
         EXPECT_EQ(visible("FrmCapture"), !cook) << mode;

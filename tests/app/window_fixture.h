@@ -75,7 +75,7 @@ protected:
     }
     bool enabled(const char* name) const { return control(name) && control(name)->isEnabled(); }
     bool visible(const char* name) const { return control(name) && control(name)->isVisible(); }
-    bool idle() const { return window->workspace().CaptureIdle && enabled("BtSet"); }
+    bool idle() const { return window->captureIdle() && enabled("BtSet"); }
     long curveLines() const
     {
         const std::string& text = window->workspace().CurveText;

@@ -113,7 +113,7 @@ inline bool loadReference(Workspace& ws, const std::string& relativePath, const 
     if (tdf.empty() || !readCurveSetFromMemory(ws.CurveSets[0], tdf))
         return false;
     ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     updateScales(ws, vdiv, madiv);
     return true;
 }

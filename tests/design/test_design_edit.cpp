@@ -128,7 +128,7 @@ TEST(StageTexts, LabelsAreTheEngineNumbersFormatted)
     for (Topology topology : {Topology::SingleEnded, Topology::PushPull}) {
         for (float vin : {0.0F, 4.0F, 10.0F}) {
             Workspace ws;
-            ws.ModeName = QStringLiteral("Cook");
+            ws.ModeName = WorkMode::Cook;
             updateScales(ws, "50", "5");
             ws.CurveSets[0] = test::linearFamily();
             ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
@@ -165,7 +165,7 @@ TEST(StageTexts, LabelsAreTheEngineNumbersFormatted)
 TEST(StageTexts, NothingBeyondWhatWasComputed)
 {
     Workspace ws;
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     ws.CurveSets[0] = test::linearFamily();
     ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
     const DesignInputs inputs{Topology::SingleEnded, 20.0F, 2.0F};

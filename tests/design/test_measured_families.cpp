@@ -102,7 +102,7 @@ bool loadFamily(Workspace& ws, const Family& f)
     if (f.tdf.empty() || !readCurveSetFromMemory(set, f.tdf))
         return false;
     ws.SeriesSelections[0] = defaultSelection(set);
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     updateScales(ws, formatRoundTrip(set.UaMax * 1.1F / 8.0F), formatRoundTrip(set.IaMax * 1100.0F / 8.0F));
     return true;
 }

@@ -85,7 +85,7 @@ TEST(Intersection, MatchesADenseBisectionOnRandomCurves)
 // convert to plot units and back exactly.
 StageDesign clickAt(Workspace& ws, float ua, float iaMa, Topology t, float loadKOhm, float vin)
 {
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     updateScales(ws, "50", "4");
     ws.CurveSets[0] = test::linearFamily();
     ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);

@@ -305,7 +305,7 @@ TEST(ProjectFile, WorkspaceSelectionsFoldersAndNames)
     EXPECT_EQ(ws.SeriesSelections[0].Vg1List, "-1,-2,");
     EXPECT_EQ(ws.SeriesSelections[2].Vg1List, "-1,-2,");
     EXPECT_EQ(ws.SeriesSelections[1].Vg1List, "-9,");
-    EXPECT_EQ(ws.ModeName, QStringLiteral("Cook"));
+    EXPECT_EQ(ws.ModeName, WorkMode::Cook);
     EXPECT_EQ(ws.ProjectFolder, QStringLiteral("/first"));
 
     // No operating point placed: none is saved, whatever the numbers hold.

@@ -15,7 +15,6 @@
 #include <string>
 
 namespace zov {
-bool operator==(const GridColumn& a, const GridColumn& b) { return a.voltage == b.voltage && a.series == b.series; }
 namespace {
 
 using Table = std::vector<GridColumn>;

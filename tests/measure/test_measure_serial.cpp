@@ -226,12 +226,11 @@ TEST_F(CaptureSweepTest, FiveCurvesWithTheirGridCodes)
     int vg2 = 250;
     sweep.setVg2Source([&] { return std::to_string(vg2++); });  // edited during the sweep
     bool busyWhileRunning = false;
-    QObject::connect(&sweep, &CaptureSweep::curveAppended, [&] { busyWhileRunning = !ws.CaptureIdle && sweep.isRunning(); });
+    QObject::connect(&sweep, &CaptureSweep::curveAppended, [&] { busyWhileRunning = sweep.isRunning(); });
     const SweepRun r = run("0", "10", "2.5", 32);
     EXPECT_TRUE(r.completed);
     EXPECT_TRUE(r.message.isEmpty());
     EXPECT_TRUE(busyWhileRunning);
-    EXPECT_TRUE(ws.CaptureIdle);
     EXPECT_FALSE(sweep.isRunning());
     EXPECT_EQ(r.stepVg1, (std::vector<float>{0.0F, -2.5F, -5.0F, -7.5F, -10.0F}));
 
@@ -268,7 +267,8 @@ TEST_F(CaptureSweepTest, RefusedSettingsStartNothing)
     ws.CurveText = "kept\r\n";
     QSignalSpy any(&sweep, &CaptureSweep::stepStarted);
     for (const SweepSettings& s : {SweepSettings{"0", "10", "0.25", 4, "/dev/null"}, {"-12", "10", "0", 4, "/dev/null"}})
-        EXPECT_FALSE(sweep.start(s) || sweep.isRunning() || !ws.CaptureIdle) << s.vg1StartText << " " << s.pitchText;
+        EXPECT_FALSE(sweep.start(s)) << s.vg1StartText << " " << s.pitchText;
+        EXPECT_FALSE(sweep.isRunning());
     QTest::qWait(50);
     EXPECT_TRUE(any.isEmpty());
     EXPECT_EQ(ws.CurveText, "kept\r\n");
@@ -285,7 +285,7 @@ TEST_F(CaptureSweepTest, StopOrFailureKeepsTheCurvesMeasured)
     EXPECT_TRUE(r.message.isEmpty());
     EXPECT_EQ(r.stepVg1.size(), 2u);
     EXPECT_EQ(lineCount(ws.CurveText), 128);
-    EXPECT_TRUE(ws.CaptureIdle);
+    EXPECT_FALSE(sweep.isRunning());
     QObject::disconnect(hook);
 
     // A new sweep starts at once; "Save as ..." emptying the text between
@@ -303,7 +303,7 @@ TEST_F(CaptureSweepTest, StopOrFailureKeepsTheCurvesMeasured)
     ws.CurveText.clear();
     QObject::connect(&sweep, &CaptureSweep::curveAppended, [&](int) { module->setFault("silent"); });
     bool idleWhenFinished = false;
-    QObject::connect(&sweep, &CaptureSweep::finished, [&] { idleWhenFinished = ws.CaptureIdle; });
+    QObject::connect(&sweep, &CaptureSweep::finished, [&] { idleWhenFinished = !sweep.isRunning(); });
     r = run("1", "5", "1");
     EXPECT_FALSE(r.completed);
     EXPECT_EQ(r.message, QString::fromLatin1(messages::kCantConnect));

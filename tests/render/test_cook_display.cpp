@@ -160,7 +160,7 @@ TEST(SeriesSelectionForm, WarningAndApplyLists)
 Workspace linearDesign(const char* vdiv, const char* madiv)
 {
     Workspace ws = workspaceAt(vdiv, madiv);
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     // Straight lines 20 V apart per volt of grid: Ia = (Ua + 20 Vg1 + 220) / 20 kOhm.
     CurveSet& set = ws.CurveSets[0];
     std::string tdf;
@@ -252,17 +252,20 @@ struct Picture {
         const std::string tdf = referenceTdf(k300BFamily);
         if (tdf.empty() || !readCurveSetFromMemory(ws.CurveSets[0], tdf))
             return false;
-        ws.ModeName = QStringLiteral("Cook");
+        ws.ModeName = WorkMode::Cook;
         ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
         image.fill(Qt::white);
         surface = std::make_unique<PainterSurface>(&image);
-        SceneOptions options;
-        options.voltsPerDivText = "50";
-        options.maPerDivText = "20";
-        options.comparison.option = option;
-        options.comparison.imports[0] = {true, ws.CurveSets[0].FileName};
-        options.diffColours = &colours;
-        composeScene(*surface, ws, options, labels);
+        SceneInputs inputs = sceneInputs(ws);
+        inputs.voltsPerDivText = "50";
+        inputs.maPerDivText = "20";
+        inputs.comparison.option = option;
+        inputs.comparison.imports[0] = {true, ws.CurveSets[0].FileName};
+        inputs.diffColourCounter = colours.counter();
+        const SceneOutput out = composeScene(*surface, inputs);
+        commitScene(ws, out);
+        colours = DiffColourSequence(out.diffColourCounter);
+        placeLabels(out, labels);
         return true;
     }
 };

@@ -321,7 +321,7 @@ ComparisonOptions ticked(CookOption option, std::initializer_list<int> slotList)
 struct Cook {
     Workspace ws = [] {
         Workspace w = workspaceAt("20", "1");
-        w.ModeName = QStringLiteral("Cook");
+        w.ModeName = WorkMode::Cook;
         for (auto& sel : w.SeriesSelections)
             sel = {"-1,-3,", "0,"};
         return w;
@@ -341,7 +341,14 @@ struct Cook {
         slot.Loaded = !slot.FileName.contains(QLatin1String("missing"));
     };
 
-    ComparisonResult draw(const ComparisonOptions& o) { return DrawComparisonSets(s, ws, o, reader, colours); }
+    // As the window does: the slots are brought up to date in Cook mode, then drawn.
+    ComparisonResult draw(const ComparisonOptions& o, const SlotReader& read)
+    {
+        if (ws.ModeName == WorkMode::Cook)
+            loadComparisonSlots(ws, o, read);
+        return DrawComparisonSets(s, ws, ws, ws.ModeName, o, colours);
+    }
+    ComparisonResult draw(const ComparisonOptions& o) { return draw(o, reader); }
     std::vector<std::string> tags(std::size_t slot) const
     {
         std::vector<std::string> out;
@@ -386,7 +393,7 @@ TEST(DrawComparisonSets, SeOrPpDrawOnlySlotZeroAndCaptureModeNothing)
     for (CookOption option : {CookOption::SE, CookOption::PP, CookOption::Match}) {
         Cook c;
         const bool capture = option == CookOption::Match;
-        c.ws.ModeName = capture ? QStringLiteral("Capture") : QStringLiteral("Cook");
+        c.ws.ModeName = capture ? WorkMode::Capture : WorkMode::Cook;
         const auto r = c.draw(ticked(option, {0, 1, 2}));
         EXPECT_EQ(c.reads, capture ? 0 : 1);
         EXPECT_EQ(c.s.texts().size(), c.tags(0).size());  // slot 0 only
@@ -408,7 +415,7 @@ TEST(DrawComparisonSets, DiffDrawsEachPairOncePerGridTwoSeriesInTheNextColour)
                        series(-1.0F, 200.0F, {{20, 0.001F}}), series(-1.0F, 300.0F, {{20, 0.001F}})};
         slot.Loaded = true;
     };
-    DrawComparisonSets(c.s, c.ws, ticked(CookOption::Diff, {0, 1}), reader, c.colours);
+    c.draw(ticked(CookOption::Diff, {0, 1}), reader);
     const auto texts = c.s.texts();
     ASSERT_EQ(texts.size(), 3U);
     for (std::size_t i = 0; i < 3; ++i)
@@ -452,14 +459,17 @@ TEST(ComposeScene, CaptureModeOrderColoursAndWidths)
     ws.MarkerY = 100.0F;
     ws.UpUa = 3.0F;
     ws.DiffOffsetMa = 4.0F;  // left over from Diff mode before a mode change
-    SceneOptions options;
-    options.voltsPerDivText = "50";
+    SceneInputs inputs = sceneInputs(ws);
+    inputs.voltsPerDivText = "50";
     RecordingSurface s;
     s.setPenWidth(5);
-    CollectingLabelSink labels;
-    composeScene(s, ws, options, labels);
+    const SceneOutput out = composeScene(s, inputs);
 
     EXPECT_EQ(s.clearCount(), 1);
+    EXPECT_EQ(out.scales.VoltsPerDiv, 50.0F);
+    EXPECT_EQ(out.scales.DiffOffsetMa, 0.0F);
+    commitScene(ws, out);
+    EXPECT_EQ(ws.VoltsPerDiv, 50.0F);
     EXPECT_EQ(ws.MarkerY, 65536.0F);
     EXPECT_EQ(ws.UpUa, 0.0F);
     EXPECT_EQ(ws.DiffOffsetMa, 0.0F);
@@ -470,33 +480,32 @@ TEST(ComposeScene, CaptureModeOrderColoursAndWidths)
     for (const auto& l : s.lines())
         EXPECT_EQ(l.penWidth, l.colour == kCurrentCurveColour ? 2 : 1);
     EXPECT_EQ(s.penWidth(), 1);
-    ASSERT_EQ(labels.placements().size(), 9U);
-    EXPECT_EQ(labels.placements()[8].captionU, "400.0");
+    ASSERT_EQ(out.labels.size(), 9U);
+    EXPECT_EQ(out.labels[8].captionU, "400.0");
 }
 
-TEST(ComposeScene, CookDiffModeHasOffsetNoHyperbolaAndRunsHooksInOrder)
+TEST(ComposeScene, CookDiffModeHasOffsetNoHyperbolaAndGoesOnWithTheColours)
 {
     Cook c;
     c.ws.CurveText = familyText(2, 4, 100.0, 0.002);  // not drawn in Cook mode
-    SceneOptions options;
-    options.voltsPerDivText = "50";
-    options.maPerDivText = "2";
-    options.comparison = ticked(CookOption::Diff, {0, 1});
-    options.readSlot = c.reader;
-    options.diffColours = &c.colours;
-    std::vector<std::string> order;
-    options.beforeComparisonSets = [&](Surface&) { order.push_back("before:" + std::to_string(c.s.lines().size())); };
-    options.afterComparisonSets = [&](Surface&) { order.push_back("after"); };
-    CollectingLabelSink labels;
-    const SceneResult r = composeScene(c.s, c.ws, options, labels);
+    SceneInputs inputs = sceneInputs(c.ws);
+    inputs.voltsPerDivText = "50";
+    inputs.maPerDivText = "2";
+    inputs.comparison = ticked(CookOption::Diff, {0, 1});
+    inputs.diffColourCounter = 60000;  // two difference curves drawn before
+    loadComparisonSlots(c.ws, inputs.comparison, c.reader);
+    const SceneOutput out = composeScene(c.s, inputs);
 
-    EXPECT_EQ(c.ws.DiffOffsetMa, 8.0F);
+    EXPECT_EQ(out.scales.DiffOffsetMa, 8.0F);
     EXPECT_EQ(firstLineIn(c.s, kPowerLimitColour), c.s.primitives().size());
     EXPECT_EQ(firstLineIn(c.s, kCurrentCurveColour), c.s.primitives().size());
-    EXPECT_EQ(order, (std::vector<std::string>{"before:16", "after"}));  // after the grid, before the families
-    EXPECT_EQ(r.vinText.value_or("none"), " 2");
+    EXPECT_EQ(out.vinText.value_or("none"), " 2");
+    CollectingLabelSink labels;
+    placeLabels(out, labels);
     EXPECT_EQ(labels.latest(AxisLabelPair::Grid, 4)->captionI, "0.0");
-    EXPECT_EQ(c.s.lines().back().colour % 20000U, 0U);  // difference curves over the grid
+    // Two pairs (-1 and -3 V), in the colours after 60000, over the grid.
+    EXPECT_EQ(c.s.lines().back().colour, 80000U);
+    EXPECT_EQ(out.diffColourCounter, 100000);
 }
 
 }  // namespace

@@ -82,8 +82,7 @@ TEST(PainterSurface, XorFigureDrawnTwiceRestoresTheImageBitForBit)
         Workspace ws;  // a whole picture below the figure
         ws.CurveText = familyText(6, 32, 150.0, 0.007);
         PainterSurface s(&image);
-        CollectingLabelSink labels;
-        composeScene(s, ws, SceneOptions{}, labels);
+        composeScene(s, sceneInputs(ws));
         const QImage before = image.copy();
         const auto figure = [&] {
             s.setDrawMode(kDrawModeXor);

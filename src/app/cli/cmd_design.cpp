@@ -162,7 +162,7 @@ int runDesign(const QStringList& args)
         return options.fail("--vdiv and --madiv must be positive");
 
     Workspace ws;
-    ws.ModeName = QStringLiteral("Cook");
+    ws.ModeName = WorkMode::Cook;
     CurveSet& set = ws.CurveSets[0];
     set.FileName = path;
     // Read by the name's own bytes, which need not be UTF-8.

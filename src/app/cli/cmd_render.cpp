@@ -129,7 +129,7 @@ int runRender(const QStringList& args)
         return inputError(QString::fromLatin1(msg::kUnknownExtension) + QLatin1String(": ") + outPath);
 
     Workspace ws;
-    ws.ModeName = QStringLiteral("Capture");
+    ws.ModeName = WorkMode::Capture;
     QString error;
     const auto curves = readWhole(curvesPath, &error);
     if (!curves)
@@ -142,11 +142,11 @@ int runRender(const QStringList& args)
         ws.BackgroundText = *background;
     }
 
-    SceneOptions options;
-    options.voltsPerDivText = voltsPerDiv.toStdString();
-    options.maPerDivText = maPerDiv.toStdString();
-    options.powerText = power.toStdString();
-    if (!exportScene(outPath, size, ws, options, &error)) {
+    SceneInputs inputs = sceneInputs(ws);
+    inputs.voltsPerDivText = voltsPerDiv.toStdString();
+    inputs.maPerDivText = maPerDiv.toStdString();
+    inputs.powerText = power.toStdString();
+    if (!exportScene(outPath, size, inputs, &error)) {
         std::fprintf(stderr, "zov-cli render: %s\n", qPrintable(error));
         return 1;
     }

@@ -93,7 +93,7 @@ Base::~Base()
     // send focus and resize events while they go; nothing may redraw then,
     // and no controller may outlive the frame it shows through.
     m_tearingDown = true;
-    m_ws.StartupDone = false;
+    m_startupDone = false;
     for (QObject* controller : std::initializer_list<QObject*>{m_capture, m_design, m_comparison, m_project, m_report})
         delete controller;
     delete takeCentralWidget();
@@ -185,7 +185,7 @@ void Base::connectControllers()
     connect(m_capture, &CaptureController::refreshRequested, this, &Base::RefreshScope);
     connect(m_capture, &CaptureController::curveMeasured, this, [this] {
         // Cook mode shows the comparison families, not the capture.
-        if (m_ws.ModeName != QLatin1String("Capture"))
+        if (m_ws.ModeName != WorkMode::Capture)
             return;
         drawCaptureStep(m_plot->surface(), m_ws);
         m_plot->showPicture();
@@ -302,30 +302,28 @@ void Base::Form_Load(const QString& projectPath)
 {
     // Numbers are written and read with "." by the text helpers whatever the
     // user's locale, so the user's regional settings are left alone.
-    m_ws.ModeName = QStringLiteral("Capture");
+    m_ws.ModeName = WorkMode::Capture;
 
     // The smallest client area is the reference rectangle; the menu bar lies
     // outside the client area, the window frame is added by the window
     // manager around this widget.
     setMinimumSize(kMinClientWidthPx, kMinClientHeightPx + menuBar()->sizeHint().height());
-    m_ws.CaptureIdle = true;
     setWindowTitle(captionWithoutProject());
     if (width() < minimumWidth() || height() < minimumHeight())
         resize(minimumSize().expandedTo(QSize(900, 640)));
     show();
     // Outer size = minimum client size + frame, known once the window is shown.
     const QSize frame = frameGeometry().size() - geometry().size();
-    m_ws.MinWidthPx = minimumWidth() + frame.width();
-    m_ws.MinHeightPx = minimumHeight() + frame.height();
+    m_minOuterSize = minimumSize() + frame;
     StartUp(projectPath);
 }
 
 void Base::StartUp(const QString& projectPath)
 {
-    // Filling the selectors triggers no refresh: StartupDone is still false.
+    // Filling the selectors triggers no refresh: start-up is not done yet.
     m_display->fillPresets();
     m_ws.MarkerY = 65536.0F;
-    m_ws.StartupDone = true;
+    m_startupDone = true;
     Form_Resize();  // lays out the plot, then the first refresh
     m_project->loadStartupProject(projectPath);
 }
@@ -380,24 +378,28 @@ void Base::Form_Resize()
 
 void Base::RefreshScope()
 {
-    if (m_tearingDown || !m_ws.StartupDone)
+    if (m_tearingDown || !m_startupDone)
         return;
 
     // Read-outs of a placed operating point are shown again only when the
     // design places it again.
     m_design->beginRefresh();
+    m_cook->hideSwingReadouts();
+    m_plot->hideSpanTags();
 
-    SceneOptions options = sceneOptions();
-    options.beforeComparisonSets = [this](Surface&) {
-        m_cook->hideSwingReadouts();
-        m_plot->hideSpanTags();
-    };
+    SceneInputs inputs = currentSceneInputs();
+    if (m_ws.ModeName == WorkMode::Cook)
+        m_comparison->loadSlots(inputs.comparison);
 
     PainterSurface& surface = m_plot->surface();
-    const SceneResult result = composeScene(surface, m_ws, options, m_plot->labelSink());
-    if (result.vinText)
-        m_cook->setVinText(QString::fromStdString(*result.vinText));
-    // A stored operating point is placed again with the swing just written.
+    const SceneOutput output = composeScene(surface, inputs);
+    commitScene(m_ws, output);
+    placeLabels(output, m_plot->labelSink());
+    m_comparison->setDiffColourCounter(output.diffColourCounter);
+    if (output.vinText)
+        m_cook->setVinText(QString::fromStdString(*output.vinText));
+    // A stored operating point is placed again with the swing just written,
+    // for the scales of this picture.
     m_design->drawOverlay(surface);
 
     m_plot->showPicture();
@@ -405,31 +407,25 @@ void Base::RefreshScope()
     emit scopeRefreshed();
 }
 
-SceneOptions Base::sceneOptions()
+SceneInputs Base::currentSceneInputs() const
 {
-    SceneOptions options;
-    options.voltsPerDivText = m_display->voltsPerDivText();
-    options.maPerDivText = m_display->maPerDivText();
-    options.powerText = m_display->powerText();
-    options.comparison = m_cook->comparisonOptions();
-    options.readSlot = m_comparison->slotReader();
-    options.diffColours = &m_comparison->diffColours();
-    return options;
+    SceneInputs inputs = sceneInputs(m_ws);
+    inputs.voltsPerDivText = m_display->voltsPerDivText();
+    inputs.maPerDivText = m_display->maPerDivText();
+    inputs.powerText = m_display->powerText();
+    inputs.comparison = m_cook->comparisonOptions();
+    inputs.diffColourCounter = m_comparison->diffColourCounter();
+    return inputs;
 }
 
 bool Base::exportPlot(const QString& path, QString* error)
 {
-    // The scene writes what it computes into the Workspace it draws and steps
-    // the difference colours: the export draws on copies, so the window's
-    // state and its next picture stay as they are.
-    Workspace copy = m_ws;
-    DiffColourSequence colours = m_comparison->diffColours();
-    SceneOptions options = sceneOptions();
-    options.diffColours = &colours;
-    // The design as the screen shows it, finished with the copy pen (vector
-    // files know no XOR ink); drawn from the window's design state, which the
-    // export leaves alone.
-    options.afterComparisonSets = [this](Surface& surface) { m_design->drawFinished(surface); };
+    // The picture is drawn from values: the window's state and its next
+    // picture stay as they are. The design as the screen shows it, finished
+    // with the copy pen (vector files know no XOR ink); drawn from the
+    // window's design state, which the export leaves alone.
+    SceneInputs inputs = currentSceneInputs();
+    inputs.overlay = [this](Surface& surface, const PlotScales&) { m_design->drawFinished(surface); };
     // The plot itself as large as on screen, the axis values in the margins.
     const ExportMargins margins;
     const QSize size = scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom);
@@ -437,7 +433,7 @@ bool Base::exportPlot(const QString& path, QString* error)
     // write never leaves a half-written picture under the chosen name.
     QTemporaryDir scratch;
     const QString drawn = scratch.filePath(QStringLiteral("plot.") + QFileInfo(path).suffix());
-    if (!scratch.isValid() || !exportScene(drawn, size, copy, options, error)) {
+    if (!scratch.isValid() || !exportScene(drawn, size, inputs, error)) {
         if (error != nullptr && !scratch.isValid())
             *error = msg::writeFailed(path, scratch.errorString());
         return false;
@@ -455,7 +451,7 @@ bool Base::exportPlot(const QString& path, QString* error)
 
 void Base::Mnu_Capture_Click()
 {
-    m_ws.ModeName = QStringLiteral("Capture");
+    m_ws.ModeName = WorkMode::Capture;
     // The difference offset belongs to "Diff (a-b)" in Cook mode; left set, it
     // would shift the current labels of the Capture picture.
     m_ws.DiffOffsetMa = 0.0F;
@@ -468,7 +464,7 @@ void Base::Mnu_Capture_Click()
 
 void Base::Mnu_Cook_Click()
 {
-    m_ws.ModeName = QStringLiteral("Cook");
+    m_ws.ModeName = WorkMode::Cook;
     m_display->setAutoScaleVisible(true);
     m_captureFrame->hide();
     m_cook->show();
@@ -509,9 +505,14 @@ void Base::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
+bool Base::captureIdle() const
+{
+    return m_capture->isIdle();
+}
+
 void Base::closeEvent(QCloseEvent* event)
 {
-    if (!m_capture->isIdle()) {
+    if (!captureIdle()) {
         showMessage(QString::fromLatin1(kStopCaptureBeforeClosing), MessageIcon::Critical);
         event->ignore();
         return;

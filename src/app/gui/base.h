@@ -20,7 +20,7 @@ class QAction;
 
 namespace zov {
 class PainterSurface;
-struct SceneOptions;
+struct SceneInputs;
 struct ProjectSettings;
 }
 
@@ -78,6 +78,12 @@ public:
 
     // Number of completed central refreshes since start-up (tests watch it).
     int refreshCount() const { return m_refreshCount; }
+    // False until start-up has filled the selectors: no refresh runs before.
+    bool startupDone() const { return m_startupDone; }
+    // No sweep runs: the window may close.
+    bool captureIdle() const;
+    // The smallest outer window size (client minimum plus the window frame).
+    QSize minimumOuterSize() const { return m_minOuterSize; }
 
 public slots:
     void RefreshScope();
@@ -100,7 +106,8 @@ private:
     void connectControllers();
     // What the plot shows, as the scene draws it: the refresh and the export
     // of the plot take the same options.
-    SceneOptions sceneOptions();
+    // What the plot shows now: the Workspace and the frames' settings.
+    SceneInputs currentSceneInputs() const;
     bool exportPlot(const QString& path, QString* error);
     // The window's settings to and from a project file: geometry here, the
     // rest in the frames; the mode last, as it redraws.
@@ -113,7 +120,9 @@ private:
     Workspace m_ws;
     std::unique_ptr<MessageSink> m_messages;
     int m_refreshCount = 0;
+    bool m_startupDone = false;
     bool m_tearingDown = false;
+    QSize m_minOuterSize;
 
     QAction* m_mnuCapture = nullptr;
     QAction* m_mnuCook = nullptr;

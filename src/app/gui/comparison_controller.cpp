@@ -35,8 +35,6 @@ ComparisonController::ComparisonController(Workspace& ws, QObject* parent)
 {
 }
 
-ComparisonController::~ComparisonController() = default;
-
 void ComparisonController::setFileChooser(FileChooser chooser)
 {
     m_fileChooser = std::move(chooser);
@@ -53,6 +51,21 @@ void ComparisonController::setCurveFileReader(CurveFileReader reader, const QStr
 SlotReader ComparisonController::slotReader() const
 {
     return [reader = m_reader](CurveSet& slot) { reader(slot); };
+}
+
+void ComparisonController::loadSlots(const ComparisonOptions& options)
+{
+    loadComparisonSlots(m_ws, options, slotReader());
+}
+
+std::int32_t ComparisonController::diffColourCounter() const
+{
+    return m_diffColours->counter();
+}
+
+void ComparisonController::setDiffColourCounter(std::int32_t counter)
+{
+    *m_diffColours = DiffColourSequence(counter);
 }
 
 void ComparisonController::CkImport_Click(int slot)

@@ -4,8 +4,8 @@
 // right-button clear), the series chosen per slot (the "Select Series"
 // frame's Apply), the colour sequence of the "Diff (a-b)" curves, the import
 // lines each design option offers, and the one function that reads a curve
-// file into a slot (at import, and whenever the picture needs a slot whose
-// file is not loaded).
+// file into a slot (at import, and, through loadSlots, before each picture
+// that needs a slot whose file is not loaded).
 //
 // Results reach the frames through the signals below; the controller never
 // touches a widget.
@@ -25,7 +25,6 @@ namespace zov {
 struct Workspace;
 struct CurveSet;
 struct SeriesSelection;
-class DiffColourSequence;
 }
 
 namespace zov::gui {
@@ -40,12 +39,17 @@ class ComparisonController : public QObject {
     Q_OBJECT
 public:
     explicit ComparisonController(Workspace& ws, QObject* parent = nullptr);
-    ~ComparisonController() override;
 
     void setFileChooser(FileChooser chooser);
     // The reader of curve files and the file-dialog pattern that offers them.
     void setCurveFileReader(CurveFileReader reader, const QString& dialogPattern);
     DiffColourSequence& diffColours() { return *m_diffColours; }
+    // Where the colour sequence stands: every picture goes on with it.
+    std::int32_t diffColourCounter() const;
+    void setDiffColourCounter(std::int32_t counter);
+    // Reads the ticked slots that the picture will draw and that do not hold
+    // their line's file yet (a failed read leaves a slot not Loaded).
+    void loadSlots(const ComparisonOptions& options);
     // Reads a slot from its FileName (a failed read leaves it not Loaded).
     SlotReader slotReader() const;
 

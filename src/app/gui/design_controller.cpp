@@ -47,7 +47,7 @@ DesignController::DesignController(Workspace& ws, CookView& cook, PlotView& plot
 bool DesignController::designMode() const
 {
     const CookOption option = m_cook.option();
-    return m_ws.ModeName == QLatin1String("Cook") && (option == CookOption::SE || option == CookOption::PP);
+    return m_ws.ModeName == WorkMode::Cook && (option == CookOption::SE || option == CookOption::PP);
 }
 
 DesignInputs DesignController::inputs() const
@@ -98,7 +98,7 @@ void DesignController::drawFinished(Surface& surface) const
 
 void DesignController::Scope_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y)
 {
-    const bool capture = m_ws.ModeName == QLatin1String("Capture");
+    const bool capture = m_ws.ModeName == WorkMode::Capture;
     if (button == Qt::LeftButton) {
         if (!designMode())
             return;
@@ -126,7 +126,7 @@ void DesignController::Scope_MouseMove(float x, float y)
     if (x == m_lastX && y == m_lastY)
         return;
     CursorContext context;
-    context.cookMode = m_ws.ModeName == QLatin1String("Cook");
+    context.cookMode = m_ws.ModeName == WorkMode::Cook;
     context.match = m_cook.option() == CookOption::Match;
     context.singleEnded = m_cook.option() == CookOption::SE;
     const CursorReadout readout = cursorReadout(m_ws, x, y, context);
@@ -143,7 +143,7 @@ void DesignController::Scope_MouseMove(float x, float y)
 
 void DesignController::ApplyOperatingPoint(float x, float y)
 {
-    if (m_ws.ModeName == QLatin1String("Capture") || m_busy)
+    if (m_ws.ModeName == WorkMode::Capture || m_busy)
         return;
     {
         const BusyMark busy(m_busy);

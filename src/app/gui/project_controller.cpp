@@ -32,7 +32,7 @@ void ProjectController::loadStartupProject(const QString& projectPath)
     const ProjectSettings loaded = LoadProject(startupProjectPath(projectPath, programFolders()));
     // As after a recall: the mode switch's refresh put the family's default
     // swing into TxVin, and the design is to be the one that was saved.
-    if (m_ws.ModeName == QStringLiteral("Cook"))
+    if (m_ws.ModeName == WorkMode::Cook)
         emit designTextsRestored(loaded.LoadText, loaded.VinText);
     restoreOperatingPoint(loaded);
 }
@@ -62,7 +62,7 @@ void ProjectController::Mnu_Import_Pref_Click()
     // The operating point of the project left behind is forgotten.
     m_ws.OpCurve.Drawn = false;
     emit refreshRequested();
-    if (m_ws.ModeName == QStringLiteral("Cook"))
+    if (m_ws.ModeName == WorkMode::Cook)
         emit designTextsRestored(loaded.LoadText, loaded.VinText);
     restoreOperatingPoint(loaded);
 }
@@ -98,7 +98,7 @@ bool ProjectController::SaveProject(const QString& path)
 
 void ProjectController::restoreOperatingPoint(const ProjectSettings& loaded)
 {
-    if (m_ws.ModeName != QStringLiteral("Cook") || !hasOperatingPoint(loaded))
+    if (m_ws.ModeName != WorkMode::Cook || !hasOperatingPoint(loaded))
         return;
     // Only a stage design has an operating point: in "Match" and "Diff (a-b)"
     // a click places none, so a stored one is not placed either.

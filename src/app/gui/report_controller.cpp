@@ -94,7 +94,7 @@ ReportInputs ReportController::pageFor(std::vector<std::string> curveTexts) cons
     page.powerText = context.powerText;
     page.curveTexts = std::move(curveTexts);
     // The operating point is on the page when its marker is on the plot.
-    if (m_ws.ModeName != QLatin1String("Capture") && m_ws.MarkerY != 65536.0F)
+    if (m_ws.ModeName != WorkMode::Capture && m_ws.MarkerY != 65536.0F)
         page.operatingPoint = ReportOperatingPoint{m_ws.MarkerX, m_ws.MarkerY, m_ws.LoadKOhm};
     page.legend = m_legendText.toStdString();
     page.version = ZOV_VERSION_STRING;
@@ -133,7 +133,7 @@ void ReportController::Mnu_PrintPreview_Click()
         return;
     // In Capture mode with a family captured, the page of "Print ..."; else
     // the page of "Hard copy".
-    const bool capture = m_ws.ModeName == QLatin1String("Capture") && !m_ws.CurveText.empty();
+    const bool capture = m_ws.ModeName == WorkMode::Capture && !m_ws.CurveText.empty();
     m_dialogs.preview(pageFor(capture ? std::vector<std::string>{m_ws.CurveText} : tickedSlotTexts()));
 }
 
