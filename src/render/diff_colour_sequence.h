@@ -13,7 +13,8 @@ class DiffColourSequence {
 public:
     // A sequence that stands where `counter()` of another stood: a picture
     // drawn from values goes on with the sequence and hands back where it ended.
-    explicit DiffColourSequence(std::int32_t counter = 0) : m_counter(counter) {}
+    DiffColourSequence() = default;
+    explicit DiffColourSequence(std::int32_t counter) : m_counter(counter) {}
 
     // Seed 0 restarts the sequence (and returns 0). Otherwise the first call
     // returns the seed and each further call adds seed / 2 (truncated); after

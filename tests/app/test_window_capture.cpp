@@ -40,7 +40,8 @@ TEST_F(CaptureTest, GoMeasuresTheFamilyCurveByCurveAndEnablesTheButtons)
     EXPECT_EQ(text("LbVg1"), "Vg1=-2.") << "\"0.##\" keeps the separator";
     EXPECT_EQ(text("LbVg2"), "Vg2=250");
     auto* progress = control<QProgressBar>("CaptureProgress");
-    EXPECT_TRUE(progress->maximum() == 3 && progress->value() == 3);
+    EXPECT_EQ(progress->maximum(), 3);
+    EXPECT_EQ(progress->value(), 3);
     EXPECT_EQ(progress->format(), "Step 3 of 3");
     EXPECT_EQ(messageTexts(), QStringList());
 }
@@ -106,7 +107,9 @@ TEST_F(CaptureTest, StopEndsTheSweepAfterTheCurrentStepKeepingTheCurves)
     control<QPushButton>("BtStop")->click();
     ZOV_WAIT(idle(), 20000);
     const long lines = curveLines();
-    EXPECT_TRUE(lines % 64 == 0 && lines >= 64 && lines < 11 * 64) << lines << " lines";
+    EXPECT_EQ(lines % 64, 0) << "whole curves only";
+    EXPECT_GE(lines, 64);
+    EXPECT_LT(lines, 11 * 64);
     EXPECT_EQ(messageTexts(), QStringList());
     EXPECT_TRUE(enabled("BtExport")) << "the curves measured so far can be saved";
 }

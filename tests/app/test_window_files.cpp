@@ -65,9 +65,11 @@ TEST_F(FilesTest, SaveAndAddToWriteTheFamilyThenEmptyIt)
             << "an empty TDF folder starts at the program's folder";
         EXPECT_EQ(messageTexts(), QStringList());
         QFile written(answer);
-        EXPECT_TRUE(written.open(QIODevice::ReadOnly) && written.readAll() == expected);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << answer.toStdString();
+        EXPECT_EQ(written.readAll(), expected);
         EXPECT_TRUE(window->workspace().CurveText.empty());
-        EXPECT_FALSE(enabled("BtExport") || enabled("BtAppend"));
+        EXPECT_FALSE(enabled("BtExport"));
+        EXPECT_FALSE(enabled("BtAppend"));
         EXPECT_TRUE(enabled("BtBckgnd"));
         EXPECT_EQ(QDir(window->workspace().TdfFolder), QDir(folder.path()));
     }
@@ -87,12 +89,15 @@ TEST_F(FilesTest, FailedWriteNamesTheFileAndCancelIsSilentBothKeepingTheFamily)
         for (const char* button : {"BtExport", "BtAppend"}) {
             messages.clear();
             control<QPushButton>(button)->click();
-            if (path.isEmpty())
+            if (path.isEmpty()) {
                 EXPECT_EQ(messageTexts(), QStringList()) << button;
-            else
-                EXPECT_TRUE(messages.size() == 1 && messages[0].text.contains(path)) << button;
+            } else {
+                ASSERT_EQ(messages.size(), 1u) << button;
+                EXPECT_TRUE(messages[0].text.contains(path)) << messages[0].text.toStdString();
+            }
             EXPECT_EQ(window->workspace().CurveText, captured);
-            EXPECT_TRUE(enabled("BtExport") && enabled("BtAppend"));
+            EXPECT_TRUE(enabled("BtExport")) << button;
+            EXPECT_TRUE(enabled("BtAppend")) << button;
         }
     }
     EXPECT_EQ(calls.size(), 4);
@@ -105,7 +110,8 @@ TEST_F(FilesTest, UseAsBackgroundAndLoadABackground)
     EXPECT_EQ(redraws([&] { control<QPushButton>("BtBckgnd")->click(); }), 1);
     EXPECT_EQ(window->workspace().BackgroundText, captured);
     EXPECT_TRUE(window->workspace().CurveText.empty());
-    EXPECT_FALSE(enabled("BtExport") || enabled("BtAppend"));
+    EXPECT_FALSE(enabled("BtExport"));
+    EXPECT_FALSE(enabled("BtAppend"));
 
     window->workspace().CurveText = captured;
     answer = folder.filePath("background.tdf");

@@ -230,7 +230,8 @@ TEST(SelectSeriesFrame, StoresOneListPerGridAndRefusesSeveralInBoth)
     auto* list2 = frame.findChild<QListWidget*>("ListVg2");
     auto* apply = frame.findChild<QPushButton*>("BtApplySelect");
     auto* warning = frame.findChild<QLabel*>("Label9");
-    ASSERT_TRUE(list1 && list2 && apply && warning);
+    for (QWidget* control : std::initializer_list<QWidget*>{list1, list2, apply, warning})
+        ASSERT_NE(control, nullptr);
 
     // One grid-2 voltage: narrow frame, its only line chosen for the user.
     frame.OpenSeriesSelection(gridSet({-2.5F, -1.0F, 0.0F}, {250.0F}), 3);
@@ -278,7 +279,8 @@ TEST(ImportRow, HoldsThePathInItsTagAndReportsItsSlot)
     frame.show();
     auto* check = frame.findChild<QCheckBox*>("CkImport2");
     auto* browse = frame.findChild<QPushButton*>("BtCkBrowse2");
-    ASSERT_TRUE(check && browse);
+    ASSERT_NE(check, nullptr);
+    ASSERT_NE(browse, nullptr);
     EXPECT_FALSE(row.line().ticked);
     EXPECT_TRUE(row.line().path.isEmpty());
 

@@ -27,6 +27,7 @@
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& value, std::ostream* out) { *out << '"' << value.toStdString() << '"'; }
+inline void PrintTo(const QByteArray& value, std::ostream* out) { *out << '"' << value.toStdString() << '"'; }
 QT_END_NAMESPACE
 
 namespace zov::gui::testing {

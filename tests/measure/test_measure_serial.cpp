@@ -266,9 +266,10 @@ TEST_F(CaptureSweepTest, RefusedSettingsStartNothing)
 {
     ws.CurveText = "kept\r\n";
     QSignalSpy any(&sweep, &CaptureSweep::stepStarted);
-    for (const SweepSettings& s : {SweepSettings{"0", "10", "0.25", 4, "/dev/null"}, {"-12", "10", "0", 4, "/dev/null"}})
+    for (const SweepSettings& s : {SweepSettings{"0", "10", "0.25", 4, "/dev/null"}, {"-12", "10", "0", 4, "/dev/null"}}) {
         EXPECT_FALSE(sweep.start(s)) << s.vg1StartText << " " << s.pitchText;
-        EXPECT_FALSE(sweep.isRunning());
+        EXPECT_FALSE(sweep.isRunning()) << s.vg1StartText << " " << s.pitchText;
+    }
     QTest::qWait(50);
     EXPECT_TRUE(any.isEmpty());
     EXPECT_EQ(ws.CurveText, "kept\r\n");
