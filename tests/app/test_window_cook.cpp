@@ -11,6 +11,7 @@
 #include "design/design_steps.h"
 #include "design/stage_texts.h"
 #include "files/files_messages.h"
+#include "plot/scale_selectors.h"
 #include "plot/scales.h"
 #include "render/scene_export.h"
 #include "core/text.h"
@@ -229,6 +230,16 @@ TEST_F(CookTest, ClickPlacesTheOperatingPointOnARealFamilyInSeAndPp)
     importInto(0, path);
     applyAll();
     EXPECT_EQ(text("TxVin"), QStringLiteral(" 20"));  // twice the 10 V grid step
+
+    // "A u t o" scales to slot 0's family.
+    const std::optional<AutoScaleTexts> automatic = autoScale(window->workspace().CurveSets[0]);
+    ASSERT_TRUE(automatic.has_value());
+    control<QPushButton>("BtAutoScale")->click();
+    EXPECT_EQ(text("CbVdiv").toStdString(), automatic->voltsPerDivText);
+    EXPECT_EQ(text("CbMaDiv").toStdString(), automatic->maPerDivText);
+    setText("CbVdiv", "50");
+    setText("CbMaDiv", "20");
+    window->RefreshScope();
 
     for (const char* option : {"OptSE", "OptPP"}) {
         const Topology topology = option == std::string("OptPP") ? Topology::PushPull : Topology::SingleEnded;
@@ -485,6 +496,12 @@ TEST_F(CookTest, MatchShowsEachSlotInItsColourAndDiffTheDifferenceAtTheOffset)
     EXPECT_EQ(pixelAt(UaToX(ws, 330.0F), IaToY(ws, 4.5F)), QColor(Qt::white));  // slot 0 itself is not drawn
     EXPECT_EQ(text("LbGrid9"), QStringLiteral("-20.0"));
     EXPECT_EQ(text("LbGrid13"), QStringLiteral("0.0"));
+
+    // Back in Match, an unticked line is no longer drawn.
+    choose("OptMatch");
+    EXPECT_EQ(pixelAt(UaToX(ws, 330.0F), IaToY(ws, 4.5F * 3)), colours[2]);
+    control<QCheckBox>("CkImport2")->click();
+    EXPECT_EQ(pixelAt(UaToX(ws, 330.0F), IaToY(ws, 4.5F * 3)), QColor(Qt::white));
 }
 
 // A sweep that goes on while Cook mode is shown: its steps redraw nothing, so
