@@ -518,6 +518,25 @@ TEST_F(ProjectWindowTest, SaveCloseAndStartAgainFindsEverythingAsItWas)
     EXPECT_TRUE(window->windowTitle().endsWith(" [hand.zov]"));
 }
 
+// A project that names a curve file of another program opens it again: the
+// slot reads the file itself, converted in memory.
+TEST_F(ProjectWindowTest, AProjectNamingACurveFileOfAnotherProgramOpensIt)
+{
+    const QString utd = QStringLiteral(ZOV_REFERENCE_DATA "/raw/audio-projects__tube-models/src/test-assets/ECC83.utd");
+    if (!QFile::exists(utd))
+        GTEST_SKIP() << "reference data not available: " << utd.toStdString();
+    const QString project = dir.filePath("utd.zov");
+    writeFile(project, "[Form]\nMode=Cook\n[COOKING]\nOption=SE\n[IMPORT]\n0=" + utd.toUtf8() + "\n");
+    installDefaultProject();
+    start(project);
+    EXPECT_EQ(text("CkImport0"), QStringLiteral("ECC83"));
+    const CurveSet& set = window->workspace().CurveSets[0];
+    EXPECT_TRUE(set.Loaded);
+    EXPECT_EQ(set.FileName, utd);
+    EXPECT_EQ(set.Series.size(), 5U);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
 TEST_F(ProjectWindowTest, AFailedSaveIsShownAndTheProjectStays)
 {
     installDefaultProject();
