@@ -566,8 +566,9 @@ TEST_F(CookTest, ImportOpensCurveFilesOfOtherProgramsDirectly)
     applyAll();
     clickAt(200.0F, 1.0F);
     EXPECT_TRUE(window->workspace().OpCurve.Drawn);
-    if (const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR"); !target.isEmpty())
+    if (const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR"); !target.isEmpty()) {
         EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(target) + "/zov-cook-imported-utd.png"));
+    }
 
     const QString odd = writeFile(QStringLiteral("odd.txt"), "10 0 0.05\n40 0 1\n");
     importInto(0, odd);

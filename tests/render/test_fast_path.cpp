@@ -126,8 +126,9 @@ TEST(PixelFastPath, LinesAreExactAndWithinOnePixelOfThePaintEngine)
             if (cut)
                 continue;
             ASSERT_EQ(inFast.size(), inEngine.size()) << "engine at " << major;
-            if (!inFast.empty())
+            if (!inFast.empty()) {
                 EXPECT_LE(std::abs(inFast[0] - inEngine[0]), 1) << "engine at " << major;
+            }
         }
     }
 }
