@@ -3,11 +3,12 @@
 
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
+SANITIZE_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run demo test bench fuzz clean
+.PHONY: all deps configure build run demo test bench fuzz sanitize package clean
 
 all: build
 
@@ -37,6 +38,19 @@ bench: build
 	@set -e; for b in $(BUILD)/bench/*/bench_*; do \
 	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; "$$b" --benchmark_counters_tabular=true; done
 
+# The whole test suite built with clang's AddressSanitizer and
+# UndefinedBehaviorSanitizer in its own folder; the first report fails its test.
+sanitize: deps
+	@scripts/install-deps.sh clang-14 libclang-rt-14-dev
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DZOV_SANITIZE=ON -DZOV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A Debian package of the installed program: $(BUILD)/zovograph_VERSION_ARCH.deb.
+package: build
+	cmake --build $(BUILD) --target package
+
 # libFuzzer targets built with clang; each runs FUZZ_SECONDS seconds.
 fuzz:
 	@scripts/install-deps.sh clang-14 libclang-rt-14-dev
@@ -46,4 +60,4 @@ fuzz:
 	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)

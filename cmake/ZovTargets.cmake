@@ -6,8 +6,11 @@ function(zov_target_defaults target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
   endif()
   if(ZOV_SANITIZE)
-    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
-    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    # -fno-sanitize-recover: undefined behaviour ends the process like an
+    # address fault does, so a test cannot pass over a report.
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all)
   endif()
   set_target_properties(${target} PROPERTIES AUTOMOC ON)
 endfunction()
@@ -47,9 +50,16 @@ function(zov_add_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES
-    TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/xdg-runtime;LC_ALL=C.UTF-8")
+  set(env "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/xdg-runtime;LC_ALL=C.UTF-8")
+  if(ZOV_SANITIZE)
+    # Instrumented code runs a few times slower. The first report ends the
+    # test (and any program it starts, which inherits the options).
+    math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 4")
+    list(APPEND env
+      "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_string_checks=1"
+      "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()
 
 # zov_add_bench(name SOURCES ... LIBS ...)

@@ -8,6 +8,7 @@
 #include "zov_version.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <QTimer>
 
@@ -38,6 +39,10 @@ int runZov(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // The menu entry and icon an install puts under share/ (zovograph.desktop,
+    // icons/hicolor/.../zovograph.svg); run from the build, there is no icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zovograph"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zovograph")));
 
     // The virtual module answers like a real one, paced at the line's byte
     // rate, so the window behaves as it does on an instrument.
