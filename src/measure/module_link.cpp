@@ -106,11 +106,13 @@ void ModuleLink::onTimer()
     if (m_state != State::WaitVoltages && m_state != State::WaitCurrents)
         return;
     // Re-arm when the timer fired before the full wait on the monotonic clock.
-    const qint64 remainingNs = qint64(m_waitMs) * 1000000 - m_waitClock.nsecsElapsed();
+    const qint64 elapsedNs = m_waitClock.nsecsElapsed();
+    const qint64 remainingNs = qint64(m_waitMs) * 1000000 - elapsedNs;
     if (remainingNs > 0) {
         m_timer.start(int((remainingNs + 999999) / 1000000));
         return;
     }
+    emit waitEnded(elapsedNs);
 
     QByteArray block;
     const bool full = readBlock(&block);

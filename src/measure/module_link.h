@@ -53,6 +53,11 @@ signals:
     // Emitted just before finished(false, ...) when the failure has a message
     // for the user (every failure except "no port selected").
     void failed(const QString& message);
+    // Emitted when one of the two waits ends and its block is read, with the
+    // wait's length on the link's own monotonic clock, from the moment the
+    // byte that started it left. Never less than waitMs(): the module is
+    // still measuring until then.
+    void waitEnded(qint64 elapsedNs);
 
 private:
     enum class State { Idle, WaitVoltages, WaitCurrents, Failing };

@@ -9,11 +9,14 @@
 #include "sim/virtual_module.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace zov;
 
@@ -177,6 +180,81 @@ TEST(ModuleLink, EveryFaultFailsClosesAndRecovers)
     }
 }
 
+// The module measures during the waits, so a wait that ends even 1 ms early
+// cuts its sweep short. Timed on the link's own clock (the one it decides
+// by), each wait lasts at least its length; a busy machine only makes it
+// longer. Odd lengths, early and late answers, short waits the answer
+// cannot meet.
+TEST(ModuleLink, EveryWaitLastsAtLeastItsLength)
+{
+    struct Case {
+        const char* fault;
+        int waitMs;
+    } cases[] = {{"", 1}, {"", 7}, {"", 37}, {"", 120}, {"", 251}, {"slow", 97}, {"slow", 180}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fault) + " " + std::to_string(c.waitMs) + " ms");
+        auto module = startModule(c.fault);  // the "slow" answer comes 150 ms late
+        ASSERT_TRUE(module);
+        ModuleLink link;
+        std::vector<qint64> waitsNs;
+        QObject::connect(&link, &ModuleLink::waitEnded, [&](qint64 ns) { waitsNs.push_back(ns); });
+        for (int exchange = 0; exchange < 3; ++exchange) {
+            waitsNs.clear();
+            const Exchange ex = runExchange(link, 4, 150, module->devicePath(), c.waitMs);
+            // Both waits of a good exchange; a wait the answer missed ends it.
+            ASSERT_TRUE(ex.ok ? waitsNs.size() == 2 : waitsNs.size() >= 1) << waitsNs.size();
+            for (qint64 ns : waitsNs)
+                EXPECT_GE(ns, c.waitMs * 1000000LL);
+            EXPECT_GE(ex.elapsedMs, qint64(waitsNs.size()) * c.waitMs);
+            if (!ex.ok)
+                QTest::qWait(200);  // the late block arrives on the idle line before the next exchange
+        }
+    }
+}
+
+// Pulling the device out while the port is open (the module closes its end
+// of the pty) ends the exchange at once with the message: the link neither
+// waits out its timer nor keeps reading a dead device, which raises a
+// read-ready event without end until the port is closed.
+TEST(ModuleLink, ARemovedDeviceEndsTheExchangeOnceWithoutAStorm)
+{
+    auto module = startModule("hangup");
+    ASSERT_TRUE(module);
+    const QString device = module->devicePath();
+    // Every socket-notifier event of the process: the port's and the module's.
+    struct SocketEvents : QObject {
+        std::atomic<int> count{0};
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::SockAct)
+                ++count;
+            return false;
+        }
+    } events;
+    qApp->installEventFilter(&events);
+    ModuleLink link;
+    QSignalSpy finished(&link, &ModuleLink::finished);
+    QSignalSpy waits(&link, &ModuleLink::waitEnded);
+    constexpr int kLongWaitMs = 4000;
+    const Exchange ex = runExchange(link, 4, 150, device, kLongWaitMs);
+    EXPECT_FALSE(ex.ok);
+    EXPECT_EQ(ex.message, kDialogFailed);
+    EXPECT_LT(ex.elapsedMs, kLongWaitMs);  // ended by the hang-up, not by the wait
+    EXPECT_TRUE(waits.isEmpty());
+    EXPECT_FALSE(link.isPortOpen() || link.isBusy());
+    QTest::qWait(300);
+    qApp->removeEventFilter(&events);
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_FALSE(QFile::exists(device));  // the device is really gone
+    // A few events carry the bytes of the exchange and the hang-up itself; a
+    // port left open on the dead device would count thousands in this time.
+    EXPECT_LT(events.count, 50);
+    // The module is back on a new device.
+    EXPECT_NE(module->devicePath(), device);
+    module->setFault({});
+    EXPECT_TRUE(runExchange(link, 4, 150, module->devicePath()).ok);
+}
+
 TEST(ModuleLink, BlocksSplitAtEveryByteAndPaced)
 {
     auto split = startModule({}, false, 1);
@@ -194,6 +272,9 @@ TEST(ModuleLink, BlocksSplitAtEveryByteAndPaced)
     ex = runExchange(link, 4, 150, paced->devicePath(), 300);  // 128 bytes need ~533 ms at 2400 baud
     EXPECT_FALSE(ex.ok);
     EXPECT_EQ(ex.message, kDialogFailed);
+    // The module is still sending the block the link gave up on; the next
+    // exchange starts once the line is idle, as the user's next GO would.
+    QTest::qWait(400);
     EXPECT_TRUE(runExchange(link, 4, 150, {}, ModuleLink::kDefaultWaitMs).ok);
 }
 
