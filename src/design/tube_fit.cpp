@@ -522,7 +522,11 @@ std::optional<ModelSmallSignal> smallSignalAt(TubeModelKind kind, const TubeMode
 
 FitResult fitTubeModel(const CurveSet& set, const FitOptions& options)
 {
-    return fitTubeModel(fitPoints(set, options.kind, options.window), options);
+    FitResult result = fitTubeModel(fitPoints(set, options.kind, options.window), options);
+    if (result.points == 0 && isPentodeModel(options.kind) &&
+        fitPoints(set, TubeModelKind::KorenTriode, options.window).size() > 0)
+        result.error = "no point has a grid-2 voltage above 0 V, which the pentode models need";
+    return result;
 }
 
 }  // namespace zov

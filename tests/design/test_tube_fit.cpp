@@ -370,6 +370,9 @@ TEST(TubeFit, PointsUsed)
     EXPECT_FALSE(none.converged);
     EXPECT_FALSE(none.error.empty());
     EXPECT_EQ(none.points, 1);
+    FitOptions window = pentode;
+    window.window.uaMaxV = 60.0;  // leaves only the triode points at 50 V
+    EXPECT_NE(fitTubeModel(set, window).error.find("grid-2"), std::string::npos);
 }
 
 // Starting values lie inside the bounds for any family a model draws, and the
