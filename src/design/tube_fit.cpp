@@ -493,6 +493,18 @@ FitResult fitTubeModel(const std::vector<FitPoint>& points, const FitOptions& op
     return result;
 }
 
+std::vector<PointColumn> modelCurve(TubeModelKind kind, const TubeModelParams& p, double vg1, double vg2,
+                                    double uaMaxV, int samples)
+{
+    std::vector<PointColumn> out;
+    for (int k = 0; k < samples; ++k) {
+        const double ua = samples > 1 ? uaMaxV * k / (samples - 1) : 0.0;
+        out.push_back({static_cast<float>(ua), static_cast<float>(anodeCurrentA(kind, p, ua, vg1, vg2)),
+                       static_cast<float>(vg1), 0.0F, static_cast<float>(vg2), 0.0F, 0.0F});
+    }
+    return out;
+}
+
 std::optional<ModelSmallSignal> smallSignalAt(TubeModelKind kind, const TubeModelParams& p, double uaV, double iaA,
                                               double vg2)
 {

@@ -89,6 +89,12 @@ TubeModelParams estimateStart(TubeModelKind kind, const std::vector<FitPoint>& p
 FitResult fitTubeModel(const std::vector<FitPoint>& points, const FitOptions& options);
 FitResult fitTubeModel(const CurveSet& set, const FitOptions& options);
 
+// A curve of a model for drawing: `samples` points from 0 V to uaMaxV at
+// grid-1 voltage vg1 and screen voltage vg2, in the rows of a series (Ua V,
+// Ia A, Vg1, 0, Vg2).
+std::vector<PointColumn> modelCurve(TubeModelKind kind, const TubeModelParams& p, double vg1, double vg2,
+                                    double uaMaxV, int samples);
+
 // The small-signal values of a model at an operating point: the grid-1
 // voltage at which it draws iaA at uaV (bisection; the current rises with the
 // grid voltage), then gm = dIa/dVg1, rp = dUa/dIa and mu = gm rp there by

@@ -578,6 +578,68 @@ TEST_F(CookTest, ImportOpensCurveFilesOfOtherProgramsDirectly)
     EXPECT_FALSE(window->workspace().CurveSets[0].Loaded);
 }
 
+// "Fit model ...": the Model panel fits slot 0, shows the parameters and the
+// error, draws the fitted family dashed in the slot's colour over the
+// measured one (more of the slot's colour on the plot, and the same picture
+// as before once the panel is closed), and saves the SPICE subcircuit.
+TEST_F(CookTest, FitModelDrawsTheFittedFamilyAndSavesTheSpiceModel)
+{
+    const QString path = referenceFile(k300BFamily, QStringLiteral("300B.tdf"));
+    if (path.isEmpty())
+        GTEST_SKIP() << "reference family not available: " << k300BFamily;
+    setText("CbVdiv", "50");
+    setText("CbMaDiv", "20");
+    choose("OptSE");
+    importInto(0, path);
+    applyAll();
+    const auto slotPixels = [this] {
+        const QImage image = scope()->image();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += QColor(image.pixel(x, y)) == QColor(0, 0, 255);
+        return n;
+    };
+    const int measured = slotPixels();
+    ASSERT_GT(measured, 0);
+
+    control<QAction>("Mnu_FitModel")->trigger();
+    EXPECT_TRUE(visible("FrmFit"));
+    EXPECT_FALSE(control<QPushButton>("BtSaveSpice")->isEnabled());
+    control<QPushButton>("BtFit")->click();
+    const QString result = text("LbFit");
+    EXPECT_TRUE(result.startsWith(QStringLiteral("mu 3.87"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("RMS 0.58"))) << result.toStdString();
+    EXPECT_GT(slotPixels(), measured + 500);
+    // The panel grows to the result's lines once the layout has run.
+    const QLabel* lbFit = control<QLabel>("LbFit");
+    ZOV_WAIT(lbFit->height() >= lbFit->fontMetrics().lineSpacing() * 5, 5000);
+    if (const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR"); !target.isEmpty()) {
+        EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(target) + "/zov-cook-fit-model.png"));
+        const QSize size = window->size();
+        window->resize(window->minimumSize());
+        ZOV_WAIT(window->size() == window->minimumSize(), 5000);
+        EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(target) + "/zov-cook-fit-model-min.png"));
+        window->resize(size);
+        ZOV_WAIT(window->size() == size, 5000);
+    }
+
+    const QString spice = dir.filePath(QStringLiteral("300B.inc"));
+    window->setFileChooser([spice](const QString&, const QString&, const QString&, const QString&) { return spice; });
+    ASSERT_TRUE(control<QPushButton>("BtSaveSpice")->isEnabled());
+    control<QPushButton>("BtSaveSpice")->click();
+    QFile file(spice);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    EXPECT_TRUE(written.contains(".SUBCKT 300B A G K\n")) << written.toStdString();
+    EXPECT_TRUE(written.contains("* Source family: 300B.tdf\n"));
+
+    control<QPushButton>("BtCloseFit")->click();
+    EXPECT_FALSE(visible("FrmFit"));
+    EXPECT_EQ(slotPixels(), measured);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(CookTest, ScreenshotsOfSeAndPpDesignsForALook)
 {
     const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR");

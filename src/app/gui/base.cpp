@@ -6,6 +6,8 @@
 #include "app/gui/cook_frame.h"
 #include "app/gui/design_controller.h"
 #include "app/gui/display_frame.h"
+#include "app/gui/fit_controller.h"
+#include "app/gui/fit_panel.h"
 #include "app/gui/gui_messages.h"
 #include "app/gui/import_row.h"
 #include "app/gui/message_box_sink.h"
@@ -75,6 +77,7 @@ Base::Base(QWidget* parent)
     m_comparison = new ComparisonController(m_ws, this);
     m_project = new ProjectController(m_ws, this);
     m_report = new ReportController(m_ws, this);
+    m_fit = new FitController(m_ws, this);
     m_report->setDialogs(systemReportDialogs(this));
     setFileChooser([this](const QString& action, const QString& title, const QString& pattern,
                           const QString& folder) { return FileDialog(this, folder, pattern, title, action); });
@@ -94,7 +97,7 @@ Base::~Base()
     // and no controller may outlive the frame it shows through.
     m_tearingDown = true;
     m_startupDone = false;
-    for (QObject* controller : std::initializer_list<QObject*>{m_capture, m_design, m_comparison, m_project, m_report})
+    for (QObject* controller : std::initializer_list<QObject*>{m_capture, m_design, m_comparison, m_project, m_report, m_fit})
         delete controller;
     delete takeCentralWidget();
 }
@@ -135,6 +138,11 @@ void Base::buildMenu()
     m_mnuPrintPreview->setObjectName(QStringLiteral("Mnu_PrintPreview"));
     m_mnuExportPlot = print->addAction(QStringLiteral("Export plot ..."));
     m_mnuExportPlot->setObjectName(QStringLiteral("Mnu_ExportPlot"));
+
+    QMenu* model = menuBar()->addMenu(QStringLiteral("Model"));
+    model->setObjectName(QStringLiteral("Mnu_Model"));
+    m_mnuFitModel = model->addAction(QStringLiteral("Fit model ..."));
+    m_mnuFitModel->setObjectName(QStringLiteral("Mnu_FitModel"));
 }
 
 void Base::buildClientArea()
@@ -155,10 +163,12 @@ void Base::buildClientArea()
     m_cook = new CookFrame(m_sidePanel);
     m_showVg = new ShowVgFrame(m_sidePanel);
     m_select = new SelectSeriesFrame(m_sidePanel);
+    m_fitPanel = new FitPanel(m_sidePanel);
+    m_fitPanel->hide();
     auto* column = new QVBoxLayout(m_sidePanel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    for (QWidget* frame : std::initializer_list<QWidget*>{m_display, m_captureFrame, m_cook, m_showVg, m_select})
+    for (QWidget* frame : std::initializer_list<QWidget*>{m_display, m_captureFrame, m_cook, m_showVg, m_select, m_fitPanel})
         column->addWidget(frame);
     column->addStretch(1);
     // Capture mode first.
@@ -252,6 +262,20 @@ void Base::connectControllers()
     connect(m_mnuPrint, &QAction::triggered, m_report, &ReportController::Mnu_Print_Click);
     connect(m_mnuPrintPreview, &QAction::triggered, m_report, &ReportController::Mnu_PrintPreview_Click);
     connect(m_mnuExportPlot, &QAction::triggered, m_report, &ReportController::Mnu_ExportPlot_Click);
+    // "Fit model ..." works on slot 0 of Cook mode: it switches to Cook mode
+    // and opens the Model panel.
+    connect(m_mnuFitModel, &QAction::triggered, this, [this] {
+        if (m_ws.ModeName != WorkMode::Cook)
+            Mnu_Cook_Click();
+        m_fitPanel->show();
+    });
+    connect(m_fitPanel, &FitPanel::fitClicked, m_fit, &FitController::BtFit_Click);
+    connect(m_fitPanel, &FitPanel::saveClicked, m_fit, &FitController::BtSaveSpice_Click);
+    connect(m_fitPanel, &FitPanel::closeClicked, m_fit, &FitController::BtCloseFit_Click);
+    connect(m_fitPanel, &FitPanel::closeClicked, m_fitPanel, &QWidget::hide);
+    connect(m_fit, &FitController::resultShown, m_fitPanel, &FitPanel::showResult);
+    connect(m_fit, &FitController::messageRaised, this, [this](const QString& text) { showMessage(text); });
+    connect(m_fit, &FitController::refreshRequested, this, &Base::RefreshScope);
     m_report->setContextSource([this] {
         ReportContext context;
         context.powerText = m_display->powerText();
@@ -277,6 +301,7 @@ void Base::setFileChooser(FileChooser chooser)
     m_capture->setFileChooser(chooser);
     m_comparison->setFileChooser(chooser);
     m_report->setFileChooser(chooser);
+    m_fit->setFileChooser(chooser);
     m_project->setFileChooser(chooser);
 }
 
@@ -398,6 +423,8 @@ void Base::RefreshScope()
     m_comparison->setDiffColourCounter(output.diffColourCounter);
     if (output.vinText)
         m_cook->setVinText(QString::fromStdString(*output.vinText));
+    // The fitted model over the measured family, under the design's XOR figures.
+    m_fit->drawFamily(surface);
     // A stored operating point is placed again with the swing just written,
     // for the scales of this picture.
     m_design->drawOverlay(surface);
@@ -425,7 +452,10 @@ bool Base::exportPlot(const QString& path, QString* error)
     // with the copy pen (vector files know no XOR ink); drawn from the
     // window's design state, which the export leaves alone.
     SceneInputs inputs = currentSceneInputs();
-    inputs.overlay = [this](Surface& surface, const PlotScales&) { m_design->drawFinished(surface); };
+    inputs.overlay = [this](Surface& surface, const PlotScales&) {
+        m_fit->drawFamily(surface);
+        m_design->drawFinished(surface);
+    };
     // The plot itself as large as on screen, the axis values in the margins.
     const ExportMargins margins;
     const QSize size = scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom);
@@ -457,6 +487,7 @@ void Base::Mnu_Capture_Click()
     m_ws.DiffOffsetMa = 0.0F;
     m_display->setAutoScaleVisible(false);
     m_cook->hide();
+    m_fitPanel->hide();
     m_captureFrame->show();
     m_showVg->show();
     RefreshScope();

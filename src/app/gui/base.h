@@ -32,6 +32,8 @@ class ComparisonController;
 class CookFrame;
 class DesignController;
 class DisplayFrame;
+class FitController;
+class FitPanel;
 class PlotArea;
 class ProjectController;
 class ReportController;
@@ -131,6 +133,7 @@ private:
     QAction* m_mnuExportPlot = nullptr;
     QAction* m_mnuExportPref = nullptr;
     QAction* m_mnuImportPref = nullptr;
+    QAction* m_mnuFitModel = nullptr;       // "Fit model ..."
     bool m_portFromCommandLine = false;
 
     QWidget* m_sidePanel = nullptr;
@@ -139,6 +142,7 @@ private:
     CookFrame* m_cook = nullptr;
     ShowVgFrame* m_showVg = nullptr;
     SelectSeriesFrame* m_select = nullptr;
+    FitPanel* m_fitPanel = nullptr;
     PlotArea* m_plot = nullptr;
 
     CaptureController* m_capture = nullptr;
@@ -146,6 +150,7 @@ private:
     ComparisonController* m_comparison = nullptr;
     ProjectController* m_project = nullptr;
     ReportController* m_report = nullptr;
+    FitController* m_fit = nullptr;
 };
 
 }  // namespace zov::gui
