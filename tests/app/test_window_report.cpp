@@ -8,6 +8,7 @@
 #include "app/gui/report_controller.h"
 #include "app/gui/scope_widget.h"
 #include "files/atomic_write.h"
+#include "core/text.h"
 #include "print/report_messages.h"
 #include "print/report_output.h"
 #include "render/scene_export.h"
@@ -15,11 +16,15 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
+#include <QRadioButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
+
+#include <cmath>
 
 namespace zov::gui::testing {
 namespace {
@@ -257,6 +262,57 @@ TEST_F(ReportWindowTest, MenuEntriesHardCopyPreviewAndExport)
     setInjectedWriteFailure(QString());
     EXPECT_TRUE(messages.back().text.endsWith(QStringLiteral("disk full"))) << messages.back().text.toStdString();
     EXPECT_EQ(QFileInfo(chosenFile).size(), pngSize);
+}
+
+// Cook mode: "Hard copy" prints the ticked slot's file and the operating point
+// placed with the mouse, with its load.
+TEST_F(ReportWindowTest, HardCopyInCookModeCarriesTheOperatingPoint)
+{
+    // Straight lines, 0 to -30 V: Ia = (Ua + 20 Vg1 + 220) / 20 kOhm.
+    std::string family;
+    for (int g = 0; g >= -30; g -= 2)
+        for (int u = 10; u <= 500; u += 10)
+            family += std::to_string(u) + " " + formatGeneral((u + 20.0 * g + 220.0) / 20000.0) + " "
+                      + std::to_string(g) + " 0 0\r\n";
+    const QString path = dir.filePath(QStringLiteral("straight.tdf"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(family.data(), static_cast<qint64>(family.size()));
+    }
+    window->resize(1280, 800);
+    ZOV_WAIT(window->size() == QSize(1280, 800), 5000);
+    control<QAction>("Mnu_Cook")->trigger();
+    setText("CbVdiv", "50");
+    setText("CbMaDiv", "2");
+    setText("RLoad", "20");
+    control<QRadioButton>("OptSE")->click();
+    chosenFile = path;
+    control<QPushButton>("BtCkBrowse0")->click();
+    control<QListWidget>("ListVg1")->selectAll();
+    control<QPushButton>("BtApplySelect")->click();
+    // A click at (250 V, 8 mA).
+    const Workspace& ws = window->workspace();
+    ScopeWidget* plot = window->scope();
+    const QPoint px(static_cast<int>(std::lround(250.0 / 50.0 * 8192.0 * (plot->width() - 1) / 65536.0)),
+                    static_cast<int>(std::lround((65536.0 - 8.0 / 2.0 * 8192.0) * (plot->height() - 1) / 65536.0)));
+    QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, px);
+    ASSERT_NE(ws.MarkerY, 65536.0F);
+
+    script.printer = QStringLiteral("Lab printer");
+    script.legendAnswer = QStringLiteral("straight lines");
+    menuEntry("Mnu_Print")->trigger();
+    ASSERT_EQ(script.printed.size(), 1U);
+    const ReportInputs& page = script.printed[0];
+    ASSERT_EQ(page.curveTexts.size(), 1U);
+    EXPECT_EQ(page.curveTexts[0], family);  // the whole file, all its curves
+    EXPECT_EQ(page.voltsPerDiv, 50.0F);
+    EXPECT_EQ(page.maPerDiv, 2.0F);
+    ASSERT_TRUE(page.operatingPoint);
+    EXPECT_EQ(page.operatingPoint->markerX, ws.MarkerX);
+    EXPECT_EQ(page.operatingPoint->markerY, ws.MarkerY);
+    EXPECT_EQ(page.operatingPoint->loadKOhm, 20.0F);
+    EXPECT_NEAR(page.operatingPoint->markerX, 250.0 / 50.0 * 8192.0, 65536.0 / plot->width());
 }
 
 // With ZOV_SCREENSHOT_DIR set: the window with its "Print" menu open, and the
