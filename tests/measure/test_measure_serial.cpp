@@ -235,6 +235,7 @@ TEST(ModuleLink, ARemovedDeviceEndsTheExchangeOnceWithoutAStorm)
     ModuleLink link;
     QSignalSpy finished(&link, &ModuleLink::finished);
     QSignalSpy waits(&link, &ModuleLink::waitEnded);
+    QSignalSpy reopened(module.get(), &VirtualModule::devicePathChanged);
     constexpr int kLongWaitMs = 4000;
     const Exchange ex = runExchange(link, 4, 150, device, kLongWaitMs);
     EXPECT_FALSE(ex.ok);
@@ -245,12 +246,13 @@ TEST(ModuleLink, ARemovedDeviceEndsTheExchangeOnceWithoutAStorm)
     QTest::qWait(300);
     qApp->removeEventFilter(&events);
     EXPECT_EQ(finished.size(), 1);
-    EXPECT_FALSE(QFile::exists(device));  // the device is really gone
+    // The device was really closed: the module hung up and came back on a new
+    // pty. (Its path is not compared: the system may hand the freed number
+    // to the next pty at once, the module's own or a parallel test's.)
+    EXPECT_GE(reopened.size(), 1);
     // A few events carry the bytes of the exchange and the hang-up itself; a
     // port left open on the dead device would count thousands in this time.
     EXPECT_LT(events.count, 50);
-    // The module is back on a new device.
-    EXPECT_NE(module->devicePath(), device);
     module->setFault({});
     EXPECT_TRUE(runExchange(link, 4, 150, module->devicePath()).ok);
 }
