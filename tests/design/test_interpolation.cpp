@@ -206,9 +206,14 @@ TEST(TubeParameters, SingleGrid1ValueSweepsGrid2)
     for (const char* list : {"-10,", ""}) {
         CurveTrace trace;
         const auto r = TubeParameters(makeFamily(curves), {list, "200,250,300,"}, trace, 0.0335F, 150.0F);
-        EXPECT_TRUE(r.axis == SweepAxis::Grid2 && trace.Vg1 == (*list ? -10.0F : 0.0F)) << list;
+        EXPECT_EQ(r.axis, SweepAxis::Grid2) << list;
+        EXPECT_EQ(trace.Vg1, *list ? -10.0F : 0.0F) << list;
         EXPECT_EQ(r.found, *list != 0);  // no curve has grid-1 voltage 0
-        EXPECT_TRUE(!r.found || (std::abs(r.vg0 - 260.0F) < 1e-3 && trace.Vg2 == r.vg0 && std::abs(r.gmMaPerV - 0.1F) < 1e-5));
+        if (r.found) {
+            EXPECT_NEAR(r.vg0, 260.0F, 1e-3);
+            EXPECT_EQ(trace.Vg2, r.vg0);
+            EXPECT_NEAR(r.gmMaPerV, 0.1F, 1e-5);
+        }
     }
 }
 
