@@ -15,32 +15,6 @@ int roundedAttribute(float value)
     return static_cast<int>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
 }
 
-// Attributes a drawing routine changes and must leave as it found them.
-class SavedAttributes {
-public:
-    explicit SavedAttributes(Surface& surface)
-        : m_surface(surface), m_colour(surface.colour()), m_mode(surface.drawMode()),
-          m_style(surface.lineStyle()), m_width(surface.penWidth())
-    {
-    }
-    ~SavedAttributes()
-    {
-        m_surface.setColour(m_colour);
-        m_surface.setDrawMode(m_mode);
-        m_surface.setLineStyle(m_style);
-        m_surface.setPenWidth(m_width);
-    }
-    SavedAttributes(const SavedAttributes&) = delete;
-    SavedAttributes& operator=(const SavedAttributes&) = delete;
-
-private:
-    Surface& m_surface;
-    Colour m_colour;
-    int m_mode;
-    int m_style;
-    int m_width;
-};
-
 std::string gridLabel(std::string_view gridText)
 {
     return formatGeneral(static_cast<float>(numericValue(gridText)));
@@ -50,7 +24,7 @@ std::string gridLabel(std::string_view gridText)
 
 void PutDotXY(Surface& surface, Colour colour, float mode, float width, float x, float y)
 {
-    const SavedAttributes saved(surface);
+    const SavedPen saved(surface);
     surface.setColour(colour);
     surface.setDrawMode(roundedAttribute(mode));
     surface.setPenWidth(roundedAttribute(width));
@@ -154,7 +128,7 @@ void PlotSeries(Surface& surface, const PlotScales& scales, Colour colour, float
 {
     if (points.empty())
         return;  // no point, not even an empty one: nothing to draw or tag
-    const SavedAttributes saved(surface);
+    const SavedPen saved(surface);
     surface.setColour(colour);
     surface.setDrawMode(roundedAttribute(mode));
     surface.setLineStyle(roundedAttribute(style));

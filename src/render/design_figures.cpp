@@ -8,32 +8,6 @@ namespace zov {
 
 namespace {
 
-// Attributes a figure changes, put back when it is done.
-class SavedPen {
-public:
-    explicit SavedPen(Surface& surface)
-        : m_surface(surface), m_colour(surface.colour()), m_mode(surface.drawMode()),
-          m_style(surface.lineStyle()), m_width(surface.penWidth())
-    {
-    }
-    ~SavedPen()
-    {
-        m_surface.setColour(m_colour);
-        m_surface.setDrawMode(m_mode);
-        m_surface.setLineStyle(m_style);
-        m_surface.setPenWidth(m_width);
-    }
-    SavedPen(const SavedPen&) = delete;
-    SavedPen& operator=(const SavedPen&) = delete;
-
-private:
-    Surface& m_surface;
-    Colour m_colour;
-    int m_mode;
-    int m_style;
-    int m_width;
-};
-
 void segment(Surface& surface, const PlotSegment& s)
 {
     surface.line(s.from.x, s.from.y, s.to.x, s.to.y);

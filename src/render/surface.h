@@ -93,4 +93,31 @@ protected:
     double m_fontSize = 0.0;
 };
 
+// Puts back the colour, draw mode, line style and pen width a drawing
+// routine changes, so that callers find the surface as they left it.
+class SavedPen {
+public:
+    explicit SavedPen(Surface& surface)
+        : m_surface(surface), m_colour(surface.colour()), m_mode(surface.drawMode()),
+          m_style(surface.lineStyle()), m_width(surface.penWidth())
+    {
+    }
+    ~SavedPen()
+    {
+        m_surface.setColour(m_colour);
+        m_surface.setDrawMode(m_mode);
+        m_surface.setLineStyle(m_style);
+        m_surface.setPenWidth(m_width);
+    }
+    SavedPen(const SavedPen&) = delete;
+    SavedPen& operator=(const SavedPen&) = delete;
+
+private:
+    Surface& m_surface;
+    Colour m_colour;
+    int m_mode;
+    int m_style;
+    int m_width;
+};
+
 }  // namespace zov
