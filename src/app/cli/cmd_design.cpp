@@ -143,12 +143,10 @@ int runDesign(const QStringList& args)
             return options.fail(QStringLiteral("--%1 needs a number, not '%2'")
                                     .arg(QLatin1String(name), options.text(name)));
     }
-    const QStringList files = options.positionals();
-    if (files.isEmpty())
-        return options.fail("no TDF file given");
-    if (files.size() > 1)
-        return options.fail(QStringLiteral("unexpected argument '%1'").arg(files[1]));
-    const QString path = files.first();
+    const std::optional<QString> file = options.singlePositional("no TDF file given");
+    if (!file)
+        return 2;
+    const QString path = *file;
     const auto ua = options.number("ua");
     const auto ia = options.number("ia");
     const auto load = options.number("load");

@@ -87,12 +87,10 @@ int runInspect(const QStringList& args)
     options.flag("points");
     if (const auto exit = options.parse(args))
         return *exit;
-    const QStringList files = options.positionals();
-    if (files.isEmpty())
-        return options.fail("no TDF file given");
-    if (files.size() > 1)
-        return options.fail(QStringLiteral("unexpected argument '%1'").arg(files[1]));
-    const QString path = files.first();
+    const std::optional<QString> file = options.singlePositional("no TDF file given");
+    if (!file)
+        return 2;
+    const QString path = *file;
     const bool withPoints = options.isSet("points");
 
     CurveSet set;

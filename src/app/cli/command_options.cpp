@@ -59,6 +59,18 @@ std::optional<double> CommandOptions::number(const char* name) const
     return wholeNumber(text(name));
 }
 
+std::optional<QString> CommandOptions::singlePositional(const char* missing) const
+{
+    const QStringList files = positionals();
+    if (files.size() == 1)
+        return files.first();
+    if (files.isEmpty())
+        fail(missing);
+    else
+        fail(QStringLiteral("unexpected argument '%1'").arg(files[1]));
+    return std::nullopt;
+}
+
 int CommandOptions::fail(const QString& message) const
 {
     std::fprintf(stderr, "zov-cli %s: %s\n", qPrintable(m_command), qPrintable(message));

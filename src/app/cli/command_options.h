@@ -33,6 +33,11 @@ public:
     // nullopt when it is absent or not entirely a number.
     std::optional<double> number(const char* name) const;
 
+    // The one positional argument of a command that takes exactly one; after
+    // none ("missing" is the message) or several, the usage error is reported
+    // and the result is nullopt: the command then exits with 2.
+    std::optional<QString> singlePositional(const char* missing) const;
+
     // Reports a usage error of this command and returns 2.
     int fail(const QString& message) const;
     int fail(const char* message) const { return fail(QString::fromUtf8(message)); }
