@@ -254,7 +254,8 @@ TEST(ModuleLink, ARemovedDeviceEndsTheExchangeOnceWithoutAStorm)
     // port left open on the dead device would count thousands in this time.
     EXPECT_LT(events.count, 50);
     module->setFault({});
-    EXPECT_TRUE(runExchange(link, 4, 150, module->devicePath()).ok);
+    // A full wait: room for a busy machine.
+    EXPECT_TRUE(runExchange(link, 4, 150, module->devicePath(), ModuleLink::kDefaultWaitMs).ok);
 }
 
 TEST(ModuleLink, BlocksSplitAtEveryByteAndPaced)
