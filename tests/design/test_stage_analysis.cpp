@@ -63,10 +63,12 @@ TEST(Intersection, MatchesADenseBisectionOnRandomCurves)
         ASSERT_EQ(got.found, ref.found);
         float uOut = trace.U = -1.0F;
         float iOut = trace.I = -2.0F;
-        EXPECT_TRUE(IntersectLoadLine(trace, LoadLine{r, ws.OperatingUa, ws.OperatingIa}, side) == got.found &&
-                    IntersectFromOperatingPoint(ws, trace.Points, r, uOut, iOut, side) == got.found);
-        EXPECT_TRUE(uOut == trace.U && iOut == trace.I && uOut == (got.found ? got.ua : -1.0F) &&
-                    iOut == (got.found ? got.iaMa : -2.0F));
+        EXPECT_EQ(IntersectLoadLine(trace, LoadLine{r, ws.OperatingUa, ws.OperatingIa}, side), got.found);
+        EXPECT_EQ(IntersectFromOperatingPoint(ws, trace.Points, r, uOut, iOut, side), got.found);
+        EXPECT_EQ(uOut, trace.U);
+        EXPECT_EQ(iOut, trace.I);
+        EXPECT_EQ(uOut, got.found ? got.ua : -1.0F);
+        EXPECT_EQ(iOut, got.found ? got.iaMa : -2.0F);
         found += ref.found;
         EXPECT_TRUE(!ref.found || (std::abs(got.ua - ref.ua) < 1e-3 * (1.0 + std::abs(ref.ua)) &&
                                    std::abs(got.iaMa - ref.iaMa) < 1e-3 * (1.0 + std::abs(ref.iaMa))))
@@ -119,8 +121,14 @@ TEST(StageAnalysis, MatchesTheClosedForm)
         const StageDesign d = clickAt(ws, c.ua, c.iaMa, c.topology, c.load, c.vin);
         const StageAnalysis& a = d.analysis;
         const bool pushPull = c.topology == Topology::PushPull;
-        ASSERT_TRUE(d.placement.placed && d.parameters && d.opCurveBuilt && a.up.found && a.down.found && a.results &&
-                    !a.beep && d.placement.quarter.has_value() == pushPull);
+        ASSERT_TRUE(d.placement.placed);
+        ASSERT_TRUE(d.parameters.has_value());
+        ASSERT_TRUE(d.opCurveBuilt);
+        ASSERT_TRUE(a.up.found);
+        ASSERT_TRUE(a.down.found);
+        ASSERT_TRUE(a.results.has_value());
+        ASSERT_FALSE(a.beep);
+        ASSERT_EQ(d.placement.quarter.has_value(), pushPull);
         EXPECT_FLOAT_EQ(d.placement.pdW, c.ua * c.iaMa / 1000.0F);
         const double vg0 = (c.iaMa * 20.0 - c.ua - 220.0) / 20.0;
         EXPECT_NEAR(d.parameters->vg0, vg0, 1e-4);
@@ -172,15 +180,27 @@ TEST(StageAnalysis, WhatRunsAtTheEdges)
         ws.OperatingUa = 1.0F;
         const StageDesign d = clickAt(ws, c.ua, c.iaMa, c.placed ? Topology::SingleEnded : Topology::PushPull, 20.0F, c.vin);
         const StageAnalysis& a = d.analysis;
-        EXPECT_TRUE(d.placement.placed == c.placed && d.parameters.has_value() == c.placed &&
-                    ws.OperatingUa == (c.placed ? c.ua : 1.0F));
+        EXPECT_EQ(d.placement.placed, c.placed);
+        EXPECT_EQ(d.parameters.has_value(), c.placed);
+        EXPECT_EQ(ws.OperatingUa, c.placed ? c.ua : 1.0F);
         EXPECT_EQ(d.opCurveBuilt, c.ran);
         EXPECT_EQ(ws.OpCurve.Drawn, c.ran);
         EXPECT_EQ(a.ran, c.ran);
         EXPECT_EQ(a.results.has_value(), c.results);
         EXPECT_EQ(a.beep, c.beep);
-        EXPECT_TRUE(!c.results || (a.up.ua == a.down.ua && a.results->voutVpp == 0.0F && !a.results->gain && !a.results->h2Percent));
-        EXPECT_TRUE(!c.beep || (a.up.computed && a.up.vg1 == 2.0F && !a.up.built && !a.down.computed && !ws.UpCurve.Drawn));
+        if (c.results && a.results) {
+            EXPECT_EQ(a.up.ua, a.down.ua);
+            EXPECT_EQ(a.results->voutVpp, 0.0F);
+            EXPECT_FALSE(a.results->gain.has_value());
+            EXPECT_FALSE(a.results->h2Percent.has_value());
+        }
+        if (c.beep) {
+            EXPECT_TRUE(a.up.computed);
+            EXPECT_EQ(a.up.vg1, 2.0F);
+            EXPECT_FALSE(a.up.built);
+            EXPECT_FALSE(a.down.computed);
+            EXPECT_FALSE(ws.UpCurve.Drawn);
+        }
     }
 }
 

@@ -82,7 +82,8 @@ TEST_F(Installed, PutsEachFileWhereItIsLookedFor)
     // The default project is the one in the sources, byte for byte.
     QFile shipped(ZOV_SOURCE_DIR "/src/app/gui/DoNotErase.zov");
     QFile installed(path("bin/DoNotErase.zov"));
-    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly) && installed.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << shipped.fileName().toStdString();
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly)) << installed.fileName().toStdString();
     EXPECT_EQ(installed.readAll(), shipped.readAll());
 }
 
