@@ -1,10 +1,13 @@
 // Tube models, their fit to a family, and the SPICE text of a fitted model.
+#include "design/design_inputs.h"
 #include "design/spice_export.h"
+#include "design/tube_parameters.h"
 #include "design/tube_fit.h"
 #include "fit_fixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -255,70 +258,130 @@ TEST(TubeFit, VirtualModuleCaptures)
     }
 }
 
-// Brennwald's measured triodes (reference data): over the whole family the
-// RMS error stays within 2 % of the family's largest current, and the fit
-// does better than Koren's published parameter set for the type on the same
-// points (for the EL34, Koren's pentode set in the triode equations: a
-// triode-connected EL34 has no published set of its own).
+// Brennwald's measured triodes (reference data), fitted over the whole family.
 //
-// gm and mu against Brennwald's published values (parameters.csv). His gm is
-// a chord between the measured curves around the operating point, not a local
-// derivative (his secant checks agree with it; on the 300B at 300 V the data's
-// own slope at 100 mA, from a parabola through the -70, -60 and -50 V curves,
-// is 6.7 mA/V against his 6.27). So the model's gm is taken the same way: the
-// chord between the measured grid voltages around its own operating grid
-// voltage; it must agree within 10 %. mu is the model's own, its local gm
-// times its local rp.
-// The 300B's mu agrees within 10 %. The EL34's does not: Brennwald's rp of
-// 2.22 kOhm is the slope of the -35 V curve at 350 V, while the operating
-// point (-31 V) lies next to the -30 V curve, whose measured slope there is
-// 1.35 kOhm (38.46 mA at 340 V, 45.89 mA at 350 V); the model follows the
-// data, 1.25 kOhm, and its mu is 27 % below his. That case keeps a 30 % bound
-// so that it still catches a fit that goes wrong.
+// RMS: within 2 % of the family's largest current, and below that of Koren's
+// published set for the type on the same points. A triode-connected EL34 has
+// no set of its own, so Koren's EL34 pentode set is evaluated as the tube was
+// wired: screen tied to the anode, the supply carrying anode plus screen
+// current.
+//
+// gm and mu against the measurer's published values (parameters.csv). His
+// figures are the slopes of the piecewise-linear surface over the Delaunay
+// triangulation of the measured points (the fixture reproduces them to their
+// printed digits): gm is a chord across a whole grid step, go the slope of
+// one segment of one curve. So the model is read the same way, sampled at the
+// family's own points, on the same triangle; its local derivatives differ
+// from such a reading by the curvature over a grid step.
+// The EL34's operating point lies in a rectangle of points (340.1 and
+// 350.1 V on the -35 and -30 V curves) whose corners share one circle, so
+// both diagonals are Delaunay: the published go is the -35 V curve's segment
+// at 13 ... 18 mA (mu 12.5), the other diagonal gives the -30 V curve's at
+// 38 ... 46 mA (mu 7.6). The design engine (chord gm, rp from both curves)
+// reads mu 10.1 from the family. That published mu is a tie-break, not a
+// property of the tube, and is not a target; there, as for every tube, the
+// model's mu must agree with the family's reading by the engine.
 TEST(TubeFit, MeasuredTriodes)
 {
     const TubeModelParams koren300B{3.95, 1.4, 1550, 65, 300};
-    const TubeModelParams korenEL34{11, 1.35, 650, 60, 24};
+    TubeModelParams korenEL34{11, 1.35, 650, 60, 24};
+    korenEL34.kg2 = 4200;
     const struct {
-        std::string file;
-        double ua0, ia0Ma, gm, mu, muTolerance, gridStep;
+        std::string file, csv, sample;
         TubeModelParams koren;
-    } cases[] = {{"300B/data/300B_Svetlana_5.dat", 300, 100, 6.265, 4.03, 0.10, 10, koren300B},
-                 {"300B/data/300B_TJMesh_1.dat", 300, 100, 6.057, 3.95, 0.10, 10, koren300B},
-                 {"EL34/data/EL34_1.dat", 350, 40, 5.65, 12.5, 0.30, 5, korenEL34}};
+        TubeModelKind korenKind;  // a pentode set is evaluated in triode connection
+        bool publishedMuHolds;
+    } cases[] = {{"300B/data/300B_Svetlana_5.dat", "300B/parameters.csv", "300B_Svetlana_5", koren300B, kTriode, true},
+                 {"300B/data/300B_TJMesh_1.dat", "300B/parameters.csv", "300B_TJMesh_1", koren300B, kTriode, true},
+                 {"EL34/data/EL34_1.dat", "EL34/parameters.csv", "EL34_1", korenEL34, kPentode, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string tdf = brennwaldTdf(c.file);
-        if (tdf.empty())
+        const std::optional<testing::PublishedSmallSignal> published = testing::brennwaldParameters(c.csv, c.sample);
+        if (tdf.empty() || !published)
             GTEST_SKIP() << "reference family not available: " << c.file;
         CurveSet set;
         ASSERT_TRUE(readFamily(set, tdf));
-        FitOptions options;
-        const FitResult fit = fitTubeModel(set, options);
+        const FitResult fit = fitTubeModel(set, FitOptions{});
         EXPECT_TRUE(fit.converged);
         const std::vector<FitPoint> points = fitPoints(set, kTriode, {});
-        double topMa = 0.0;
-        for (const FitPoint& q : points)
+        const auto current = [&](const TubeModelParams& p, TubeModelKind kind, double ua, double vg1) {
+            return kind == kTriode ? anodeCurrentA(kind, p, ua, vg1)
+                                   : anodeCurrentA(kind, p, ua, vg1, ua) + screenCurrentA(kind, p, ua, vg1, ua);
+        };
+        double topMa = 0.0, korenSum = 0.0, conductingSum = 0.0;
+        int conducting = 0;
+        std::vector<FitPoint> modelPoints = points;
+        for (FitPoint& q : modelPoints) {
             topMa = std::max(topMa, 1000.0 * q.iaA);
+            korenSum += std::pow(1000.0 * (current(c.koren, c.korenKind, q.ua, q.vg1) - q.iaA), 2);
+            q.iaA = anodeCurrentA(kTriode, fit.params, q.ua, q.vg1);
+        }
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            if (1000.0 * points[k].iaA >= 0.005 * topMa) {
+                conductingSum += std::pow(1000.0 * (modelPoints[k].iaA - points[k].iaA), 2);
+                ++conducting;
+            }
+        }
+        const double korenRms = std::sqrt(korenSum / static_cast<double>(points.size()));
         EXPECT_LE(fit.rmsMa, 0.02 * topMa);
-        const auto s = smallSignalAt(kTriode, fit.params, c.ua0, c.ia0Ma / 1000.0);
-        ASSERT_TRUE(s.has_value());
-        const double below = std::floor(s->vg1 / c.gridStep) * c.gridStep;
-        const double chordGm = 1000.0 *
-                               (anodeCurrentA(kTriode, fit.params, c.ua0, below + c.gridStep) -
-                                anodeCurrentA(kTriode, fit.params, c.ua0, below)) /
-                               c.gridStep;
-        EXPECT_NEAR(chordGm, c.gm, 0.10 * c.gm);
-        EXPECT_NEAR(s->mu, c.mu, c.muTolerance * c.mu);
-        const double korenRms = rmsMaOf(kTriode, c.koren, points);
-        EXPECT_LE(fit.rmsMa, korenRms);
-        std::printf("[ figures  ] %s: rms %.3f mA (%.2f %% of %.1f mA), max %.3f mA, %d points, %d iterations; "
-                    "Koren's set rms %.3f mA; at %g V %g mA: vg1 %.2f V gm %.3f (chord %.3f) mA/V rp %.3f kOhm "
-                    "mu %.3f; "
-                    "mu %.4g ex %.4g kg1 %.5g kp %.4g kvb %.4g\n",
-                    c.file.c_str(), fit.rmsMa, 100.0 * fit.rmsMa / topMa, topMa, fit.maxErrMa, fit.points,
-                    fit.iterations, korenRms, c.ua0, c.ia0Ma, s->vg1, s->gmMaPerV, chordGm, s->rpKOhm, s->mu, fit.params.mu,
-                    fit.params.ex, fit.params.kg1, fit.params.kp, fit.params.kvb);
+        EXPECT_LT(fit.rmsMa, korenRms);
+
+        // The measurer's reading of the family is his published row; the
+        // model read the same way, on the same triangle, gives his gm within
+        // 10 %.
+        const double ua0 = published->ua, ia0 = published->iaA;
+        const std::vector<testing::TriangulatedReading> readings = testing::triangulatedSmallSignal(points, ua0, ia0);
+        const auto his = std::find_if(readings.begin(), readings.end(), [&](const testing::TriangulatedReading& r) {
+            return std::abs(r.vg0 - published->vg0) < 0.01 && std::abs(r.gm / published->gm - 1.0) < 0.002 &&
+                   std::abs(r.go / published->go - 1.0) < 0.002;
+        });
+        ASSERT_NE(his, readings.end()) << readings.size() << " readings, none is the published one";
+        const std::vector<testing::TriangulatedReading> modelReadings =
+            testing::triangulatedSmallSignal(modelPoints, ua0, ia0);
+        const auto model = std::find_if(modelReadings.begin(), modelReadings.end(),
+                                        [&](const testing::TriangulatedReading& r) { return r.triangle == his->triangle; });
+        ASSERT_NE(model, modelReadings.end()) << "the model's point lies in another triangle";
+        EXPECT_NEAR(model->gm, published->gm, 0.10 * published->gm);
+        if (c.publishedMuHolds) {
+            EXPECT_NEAR(model->gm / model->go, published->mu, 0.10 * published->mu);
+        }
+
+        // The design engine reads the measured family and the model drawn at
+        // the same points alike: gm and mu within 10 %.
+        CurveSet modelSet = set;
+        for (Series& series : modelSet.Series)
+            for (PointColumn& p : series.Points)
+                p[kRowIa] = static_cast<float>(anodeCurrentA(kTriode, fit.params, p[kRowUa], p[kRowVg1]));
+        CurveTrace trace;
+        const TubeParameterResult family =
+            TubeParameters(set, defaultSelection(set), trace, static_cast<float>(ia0), static_cast<float>(ua0));
+        const TubeParameterResult drawn = TubeParameters(modelSet, defaultSelection(modelSet), trace,
+                                                         static_cast<float>(ia0), static_cast<float>(ua0));
+        ASSERT_TRUE(family.found && family.mu && drawn.found && drawn.mu);
+        EXPECT_NEAR(drawn.gmMaPerV, family.gmMaPerV, 0.10 * family.gmMaPerV);
+        EXPECT_NEAR(*drawn.mu, *family.mu, 0.10 * *family.mu);
+
+        const auto local = smallSignalAt(kTriode, fit.params, ua0, ia0);
+        ASSERT_TRUE(local.has_value());
+        for (const testing::TriangulatedReading& r : readings)
+            std::printf("[ figures  ] %s reading on triangle %zu %zu %zu: vg %.2f gm %.3f rp %.3f mu %.2f\n",
+                        c.sample.c_str(), r.triangle[0], r.triangle[1], r.triangle[2], r.vg0, 1000.0 * r.gm,
+                        1.0 / r.go / 1000.0, r.gm / r.go);
+        std::printf("[ figures  ] %s at %g V %g mA: published vg %.2f gm %.3f rp %.3f mu %.2f | model read so "
+                    "vg %.2f gm %.3f rp %.3f mu %.2f | model local vg %.2f gm %.3f rp %.3f mu %.2f | engine on "
+                    "family gm %.3f rp %.3f mu %.2f, on model gm %.3f rp %.3f mu %.2f\n",
+                    c.sample.c_str(), ua0, 1000.0 * ia0, published->vg0, 1000.0 * published->gm,
+                    1.0 / published->go / 1000.0, published->mu, model->vg0, 1000.0 * model->gm,
+                    1.0 / model->go / 1000.0, model->gm / model->go, local->vg1, local->gmMaPerV, local->rpKOhm,
+                    local->mu, family.gmMaPerV, *family.rpKOhm, *family.mu, drawn.gmMaPerV, *drawn.rpKOhm,
+                    *drawn.mu);
+        std::printf("[ figures  ] %s: rms %.3f mA (%.2f %% of %.1f mA; %.3f mA over the %d conducting points), "
+                    "max %.3f mA, %d points, %d iterations; Koren's set rms %.3f mA; mu %.4g ex %.4g kg1 %.5g "
+                    "kp %.4g kvb %.4g\n",
+                    c.sample.c_str(), fit.rmsMa, 100.0 * fit.rmsMa / topMa, topMa,
+                    std::sqrt(conductingSum / conducting), conducting, fit.maxErrMa, fit.points, fit.iterations,
+                    korenRms, fit.params.mu, fit.params.ex, fit.params.kg1, fit.params.kp, fit.params.kvb);
     }
 }
 
