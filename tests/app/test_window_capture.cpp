@@ -72,6 +72,7 @@ TEST_F(CaptureTest, InvalidSettingsAreRefusedWithAMessage)
         EXPECT_EQ(messageTexts(), QStringList{messages::kGridOutOfRange}) << start << " " << stop << " " << pitch;
         EXPECT_TRUE(idle());
         EXPECT_TRUE(window->workspace().CurveText.empty()) << "GO discards the previous capture first";
+        EXPECT_FALSE(visible("CaptureProgress")) << "nothing started, nothing to show";
     }
     EXPECT_EQ(module->exchangesServed(), 0);
 }

@@ -1,11 +1,10 @@
 // The window's parts on their own: the capture controller driven against a
 // stub view (no frame, no window), the plot area's mouse in plot units, the
-// "Select Series" frame and an import line.
+// "Select Series" frame.
 
 #include "qt_wait.h"
 #include "app/gui/capture_controller.h"
 #include "app/gui/capture_view.h"
-#include "app/gui/import_row.h"
 #include "app/gui/plot_area.h"
 #include "app/gui/scope_widget.h"
 #include "app/gui/select_series_frame.h"
@@ -13,18 +12,14 @@
 #include "measure/measure_messages.h"
 #include "sim/virtual_module.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
 namespace zov::gui::testing {
@@ -80,47 +75,13 @@ protected:
         controller.setVirtualModulePath(module->devicePath());
         controller.setWaitMs(100);
     }
-    void sweep(const char* start, const char* stop, const char* pitch)
-    {
-        view.settings.vg1StartText = start;
-        view.settings.vg1StopText = stop;
-        view.settings.pitchText = pitch;
-        controller.BtSet_Click();
-        ZOV_WAIT(controller.isIdle(), 20000);
-    }
 
     Workspace ws;
     StubCaptureView view;
     CaptureController controller{ws, view};
-    QSignalSpy refreshes{&controller, &CaptureController::refreshRequested};
     QSignalSpy messages{&controller, &CaptureController::message};
-    QSignalSpy grids{&controller, &CaptureController::gridVoltagesChanged};
-    QSignalSpy curves{&controller, &CaptureController::curveMeasured};
     std::unique_ptr<VirtualModule> module;
 };
-
-TEST_F(CaptureControllerTest, SweepsThroughTheViewAloneAndReportsEachStep)
-{
-    start();
-    EXPECT_EQ(view.port, module->devicePath());
-    EXPECT_TRUE(view.ports.contains(module->devicePath()));
-    sweep("0", "2", "1");
-
-    EXPECT_EQ(std::count(ws.CurveText.begin(), ws.CurveText.end(), '\n'), 3 * 64);
-    EXPECT_EQ(messages.count(), 0);
-    ASSERT_EQ(grids.count(), 3);
-    EXPECT_EQ(grids.at(2).at(0).toFloat(), -2.0F);
-    EXPECT_EQ(refreshes.count(), 1) << "GO clears and redraws";
-    EXPECT_EQ(curves.count(), 3) << "each curve is drawn over the picture, without a refresh";
-    EXPECT_FALSE(view.running);
-    EXPECT_FALSE(view.stopEnabled);
-    EXPECT_TRUE(view.saveEnabled);
-    EXPECT_TRUE(view.familyEnabled);
-    EXPECT_EQ(view.done, 3);
-    EXPECT_EQ(view.stepCount, 3);
-    EXPECT_EQ(view.progressText, "Step 3 of 3");
-    EXPECT_EQ(view.progressLog.front(), "Step 1 of 3");
-}
 
 TEST_F(CaptureControllerTest, TheProgressTellsHowASweepEnded)
 {
@@ -162,17 +123,6 @@ TEST_F(CaptureControllerTest, TheProgressTellsHowASweepEnded)
         EXPECT_FALSE(view.running);
         EXPECT_EQ(view.saveEnabled, c.stop) << "only measured curves can be saved";
     }
-}
-
-TEST_F(CaptureControllerTest, RefusedSettingsShowNoProgress)
-{
-    start();
-    sweep("0", "10", "0.25");
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_EQ(messages.at(0).at(0).toString(), messages::kGridOutOfRange);
-    EXPECT_FALSE(view.running);
-    EXPECT_EQ(view.progressLog, QStringList()) << "nothing started, nothing to show";
-    EXPECT_EQ(module->exchangesServed(), 0);
 }
 
 TEST(PlotArea, ReportsPressesAndMovesInPlotUnits)
@@ -269,41 +219,6 @@ TEST(SelectSeriesFrame, StoresOneListPerGridAndRefusesSeveralInBoth)
     const auto both = applied.last().at(1).value<SeriesSelection>();
     EXPECT_EQ(both.Vg1List, "-2,");
     EXPECT_EQ(both.Vg2List, "100,250,");
-}
-
-TEST(ImportRow, HoldsThePathInItsTagAndReportsItsSlot)
-{
-    QWidget frame;
-    auto* grid = new QGridLayout(&frame);
-    ImportRow row(2, &frame, grid, 0);
-    frame.show();
-    auto* check = frame.findChild<QCheckBox*>("CkImport2");
-    auto* browse = frame.findChild<QPushButton*>("BtCkBrowse2");
-    ASSERT_NE(check, nullptr);
-    ASSERT_NE(browse, nullptr);
-    EXPECT_FALSE(row.line().ticked);
-    EXPECT_TRUE(row.line().path.isEmpty());
-
-    row.setFile("/data/ecc83.tdf", "ecc83");
-    EXPECT_TRUE(row.line().ticked);
-    EXPECT_EQ(row.line().path, "/data/ecc83.tdf");
-    EXPECT_EQ(check->property("Tag").toString(), "/data/ecc83.tdf");
-    EXPECT_EQ(check->text(), "ecc83");
-    row.clearFile();
-    EXPECT_FALSE(row.line().ticked);
-    EXPECT_EQ(check->text(), "Import >>");
-
-    QSignalSpy ticks(&row, &ImportRow::tickClicked);
-    QSignalSpy browses(&row, &ImportRow::browseClicked);
-    QSignalSpy clears(&row, &ImportRow::clearRequested);
-    check->click();
-    browse->click();
-    QTest::mousePress(browse, Qt::RightButton);
-    QTest::mouseRelease(browse, Qt::RightButton);
-    for (QSignalSpy* spy : {&ticks, &browses, &clears}) {
-        ASSERT_EQ(spy->count(), 1);
-        EXPECT_EQ(spy->at(0).at(0).toInt(), 2);
-    }
 }
 
 }  // namespace

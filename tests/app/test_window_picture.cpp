@@ -1,13 +1,10 @@
 // The picture on screen: pixels of the grabbed window at positions computed
-// from the plot's geometry, and (with ZOV_SCREENSHOT_DIR set) pictures of the
-// window at three sizes in both modes for a person to look at.
+// from the plot's geometry.
 
 #include "window_fixture.h"
 
 #include "app/gui/scope_widget.h"
 
-#include <QAction>
-#include <QDir>
 #include <QImage>
 
 #include <cmath>
@@ -78,31 +75,6 @@ TEST_F(PictureTest, GridCurveAndBackgroundHaveTheirColoursWhereTheyBelong)
     EXPECT_GT(label4->y(), scopeInClient.y() + h);
     EXPECT_NEAR(label13->geometry().center().y(), scopeInClient.y() + h - h * 4 / 8, 2);
     EXPECT_LT(label13->geometry().right(), scopeInClient.x());
-}
-
-TEST_F(PictureTest, WritesScreenshotsForALookWhenAsked)
-{
-    const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR");
-    if (target.isEmpty())
-        GTEST_SKIP() << "set ZOV_SCREENSHOT_DIR to write the window's pictures";
-    QDir().mkpath(QString::fromLocal8Bit(target));
-
-    startModule({}, QStringLiteral("12AU7"));
-    capture("0", "12", "2");
-    setText("CbVdiv", "50");
-    setText("CbMaDiv", "2");
-
-    for (const char* mode : {"Mnu_Capture", "Mnu_Cook"}) {
-        control<QAction>(mode)->trigger();
-        for (const QSize size : {window->minimumSize(), QSize(1280, 800), QSize(1600, 1000)}) {
-            window->resize(size);
-            ZOV_WAIT(window->size() == size, 5000);
-            window->RefreshScope();
-            const QString file = QString::fromLocal8Bit(target) + "/zov-" + (mode + 4) + "-" +
-                                 QString::number(size.width()) + "x" + QString::number(size.height()) + ".png";
-            EXPECT_TRUE(window->grab().save(file)) << file.toStdString();
-        }
-    }
 }
 
 }  // namespace

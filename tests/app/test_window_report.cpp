@@ -13,15 +13,11 @@
 #include "print/report_output.h"
 #include "render/scene_export.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QRadioButton>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -158,14 +154,6 @@ TEST_F(ReportWindowTest, WithoutAPrinterThePageGoesToAPdfWrittenWhole)
     QFile pdf(chosenFile);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.readAll().startsWith("%PDF-"));
-    // For a look at the printed page (pdftoppm turns it into a picture).
-    const QByteArray pictures = qgetenv("ZOV_SCREENSHOT_DIR");
-    if (!pictures.isEmpty()) {
-        QDir().mkpath(QString::fromLocal8Bit(pictures));
-        const QString copy = QDir(QString::fromLocal8Bit(pictures)).filePath(QStringLiteral("printed-page.pdf"));
-        QFile::remove(copy);
-        QFile::copy(chosenFile, copy);
-    }
 
     // A PDF that cannot be written: "Print aborted", the reason, no file.
     chosenFile = dir.filePath(QStringLiteral("no/such/folder/page.pdf"));
@@ -174,7 +162,6 @@ TEST_F(ReportWindowTest, WithoutAPrinterThePageGoesToAPdfWrittenWhole)
     EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Print aborted\r\n"))) << messages[0].text.toStdString();
     EXPECT_GT(messages[0].text.size(), QStringLiteral("Print aborted\r\n").size());
     EXPECT_FALSE(QFile::exists(chosenFile));
-
 
     // "No" to the PDF question, or a cancelled file dialog: nothing happens.
     const std::size_t shown = messages.size();
@@ -187,8 +174,7 @@ TEST_F(ReportWindowTest, WithoutAPrinterThePageGoesToAPdfWrittenWhole)
 
 TEST_F(ReportWindowTest, MenuEntriesHardCopyPreviewAndExport)
 {
-    for (const char* name : {"Mnu_Print", "Mnu_PrintPreview", "Mnu_ExportPlot"})
-        ASSERT_NE(menuEntry(name), nullptr) << name;
+    ASSERT_NE(menuEntry("Mnu_Print"), nullptr);
     EXPECT_EQ(menuEntry("Mnu_Print")->text(), QStringLiteral("Hard copy"));
 
     // "Hard copy" with no ticked slot: a page without curves.
@@ -313,37 +299,6 @@ TEST_F(ReportWindowTest, HardCopyInCookModeCarriesTheOperatingPoint)
     EXPECT_EQ(page.operatingPoint->markerY, ws.MarkerY);
     EXPECT_EQ(page.operatingPoint->loadKOhm, 20.0F);
     EXPECT_NEAR(page.operatingPoint->markerX, 250.0 / 50.0 * 8192.0, 65536.0 / plot->width());
-}
-
-// With ZOV_SCREENSHOT_DIR set: the window with its "Print" menu open, and the
-// print preview of the captured family, for a person to look at.
-TEST_F(ReportWindowTest, PicturesOfTheMenuAndThePreview)
-{
-    const QByteArray target = qgetenv("ZOV_SCREENSHOT_DIR");
-    if (target.isEmpty())
-        GTEST_SKIP() << "set ZOV_SCREENSHOT_DIR to write the pictures";
-    const QDir dir(QString::fromLocal8Bit(target));
-    QDir().mkpath(dir.path());
-    capture("0", "4", "1");
-    QMenu* menu = window->menuBar()->findChild<QMenu*>(QStringLiteral("Mnu_Report"));
-    ASSERT_NE(menu, nullptr);
-    menu->popup(window->mapToGlobal(QPoint(60, 20)));
-    ZOV_WAIT(menu->isVisible(), 5000);
-    EXPECT_TRUE(window->grab().save(dir.filePath(QStringLiteral("report-window.png"))));
-    EXPECT_TRUE(menu->grab().save(dir.filePath(QStringLiteral("report-menu.png"))));
-    menu->hide();
-
-    // The real preview dialog, shown without its own event loop.
-    const ReportInputs page = window->reportController().pageFor({window->workspace().CurveText});
-    QPrintPreviewDialog preview(window.get());
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&page](QPrinter* printer) {
-        QString error;
-        printReport(*printer, page, &error);
-    });
-    preview.resize(700, 900);
-    preview.show();
-    QTest::qWait(500);
-    EXPECT_TRUE(preview.grab().save(dir.filePath(QStringLiteral("report-preview.png"))));
 }
 
 // The controller alone: a Workspace, plain context values and scripted answers.
