@@ -13,6 +13,7 @@
 #include "plot/collecting_label_sink.h"
 #include "plot/scales.h"
 #include "render/recording_surface.h"
+#include "straight_family.h"
 
 #include <QSignalSpy>
 
@@ -63,13 +64,7 @@ protected:
     {
         ws.ModeName = WorkMode::Cook;
         updateScales(ws, "100", "5");
-        // Straight lines of gm 1 mA/V and rp 20 kOhm, grid 0 to -30 V.
-        std::string tdf;
-        for (int g = 0; g >= -30; --g)
-            for (int u = 5; u <= 500; u += 5)
-                tdf += formatGeneral(u) + " " + formatGeneral((u + 20.0 * g + 220.0) / 20000.0) + " " +
-                       formatGeneral(g) + " 0 0\r\n";
-        ASSERT_TRUE(readCurveSetFromMemory(ws.CurveSets[0], tdf));
+        ASSERT_TRUE(readCurveSetFromMemory(ws.CurveSets[0], zov::testing::straightFamilyTdf()));
         ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
         // The window's refresh: the controller's part of it, then a clear.
         QObject::connect(&controller, &DesignController::refreshRequested, [this] {

@@ -4,6 +4,7 @@
 // through the scene. The report controller is also driven alone, against a
 // Workspace and plain values, without the window's widgets.
 #include "window_fixture.h"
+#include "straight_family.h"
 
 #include "app/gui/report_controller.h"
 #include "app/gui/scope_widget.h"
@@ -254,12 +255,7 @@ TEST_F(ReportWindowTest, MenuEntriesHardCopyPreviewAndExport)
 // placed with the mouse, with its load.
 TEST_F(ReportWindowTest, HardCopyInCookModeCarriesTheOperatingPoint)
 {
-    // Straight lines, 0 to -30 V: Ia = (Ua + 20 Vg1 + 220) / 20 kOhm.
-    std::string family;
-    for (int g = 0; g >= -30; g -= 2)
-        for (int u = 10; u <= 500; u += 10)
-            family += std::to_string(u) + " " + formatGeneral((u + 20.0 * g + 220.0) / 20000.0) + " "
-                      + std::to_string(g) + " 0 0\r\n";
+    const std::string family = zov::testing::straightFamilyTdf(2, 10);
     const QString path = dir.filePath(QStringLiteral("straight.tdf"));
     {
         QFile f(path);

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <string>
+
 namespace zov::testing {
 
 inline const QString& cliPath()
@@ -46,6 +48,13 @@ inline QString writeTempFile(const QTemporaryDir& dir, const QString& name, cons
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
     return path;
+}
+
+// The bytes of a file, or "<missing>" when it cannot be read.
+inline std::string fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
 }
 
 }  // namespace zov::testing
