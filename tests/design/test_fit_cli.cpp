@@ -57,7 +57,6 @@ TEST(FitCli, UsageAndUnreadableFiles)
         {family, "--model", "koren-triode", "--ia-max", "-5"},
         {family, "--model", "koren-triode", "--ua-max"},
         {family, family, "--model", "koren-triode"},
-        {family, "--model", "koren-triode", "--bogus"},
         {dir.filePath("missing.tdf"), "--model", "koren-triode"},
         {empty, "--model", "koren-triode"},
     };

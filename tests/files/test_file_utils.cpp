@@ -12,13 +12,8 @@
 namespace zov {
 namespace {
 
+using zov::testing::fileBytes;
 using zov::testing::writeTempFile;
-
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
-}
 
 TEST(Paths, NamesFoldersExtensions)
 {

@@ -27,13 +27,8 @@ QT_END_NAMESPACE
 namespace zov {
 namespace {
 
+using zov::testing::fileBytes;
 using zov::testing::writeTempFile;
-
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
-}
 
 // Every field as "name=value", so that a failed comparison shows which one.
 QStringList fields(const ProjectSettings& s)

@@ -10,14 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace zov {
 namespace {
 
 using Table = std::vector<GridColumn>;
+using testing::fileBytes;
 
 CurveSet readText(std::string_view text)
 {
@@ -150,61 +149,6 @@ TEST(ReadCurveSet, LineEndsAndFieldQuirks)
     EXPECT_EQ(huge.Series[1].Points.back(), (PointColumn{20, 0, 0, 0, 3.4e38F, 0, 0}));
     EXPECT_EQ(huge.Series[2].Vg2, 0.0F);
     EXPECT_EQ(std::tie(huge.UaMax, huge.IaMax, huge.Vg2Max), std::make_tuple(30.0F, 0.002F, 3.4e38F));
-}
-
-// A measured family of the reference data (uTracer table: caption, a line
-// "Vg = 0  V  Vg = -2  V ...", rows of Ua and one current in mA per grid
-// voltage) written as a capture would: "Ua Ia(A) Vg1 0 Vg2" per point.
-std::string familyTdf(const char* name, std::vector<float>& grids, std::vector<std::vector<float>>& rows)
-{
-    std::ifstream in(std::string(ZOV_REFERENCE_DATA) + "/raw/harper493__utracer_assistant/data/" + name);
-    std::string line, word, prev, tdf;
-    std::getline(in, line) && std::getline(in, line);
-    for (std::istringstream words(line); words >> word; prev = word)
-        if (prev == "=")
-            grids.push_back(static_cast<float>(numericValue(word)));
-    while (std::getline(in, line)) {
-        rows.emplace_back();
-        for (std::istringstream words(line); words >> word;)
-            rows.back().push_back(static_cast<float>(numericValue(word)));
-        if (rows.back().size() != grids.size() + 1)
-            rows.pop_back();
-    }
-    for (std::size_t c = 0; c < grids.size(); ++c)
-        for (const auto& r : rows)
-            tdf += formatGeneral(r[0]) + " " + formatGeneral(r[c + 1] / 1000.0) + " " + formatGeneral(grids[c]) + " 0 250\r\n";
-    return tdf;
-}
-
-TEST(ReadCurveSet, MeasuredFamiliesReadBack)
-{
-    for (const char* name : {"6sn7.txt", "ecc83.txt", "6cg7.txt"}) {
-        SCOPED_TRACE(name);
-        std::vector<float> grids;
-        std::vector<std::vector<float>> rows;
-        const CurveSet set = readText(familyTdf(name, grids, rows));
-        if (rows.empty())
-            GTEST_SKIP() << "reference family " << name << " not found under " << ZOV_REFERENCE_DATA;
-        ASSERT_TRUE(set.Loaded);
-        ASSERT_EQ(set.Series.size(), grids.size());
-        EXPECT_EQ(std::tie(set.Vg1Top, set.Vg2Top), std::make_tuple(int(grids.size()) - 1, 0));
-        for (std::size_t c = 0; c < grids.size(); ++c) {
-            const Series& s = set.Series[c];
-            EXPECT_EQ(s.Vg1, grids[c]);
-            ASSERT_EQ(s.Points.size(), rows.size() + (c == 0 ? 0 : 1));
-            EXPECT_TRUE(std::is_sorted(s.Points.begin(), s.Points.end(), [](auto& x, auto& y) { return x[0] < y[0]; }));
-            EXPECT_EQ(s.Points.back()[kRowIa], float(numericValue(formatGeneral(rows.back()[c + 1] / 1000.0))));
-        }
-        EXPECT_EQ(set.Vg1Table.front().voltage, *std::min_element(grids.begin(), grids.end()));
-        EXPECT_TRUE(std::string(name) != "6sn7.txt" ||
-                    std::tie(set.Vg1Max, set.Vg1Min, set.Vg1Spacing) == std::make_tuple(0.0F, -12.0F, 2.0F));
-    }
-}
-
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
 }
 
 const std::string kCapture = "0.94 0 -2 0 250\r\n41.36 0.000864 -2 0 250\r\n";

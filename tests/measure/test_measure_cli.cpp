@@ -123,7 +123,7 @@ TEST(CliCapture, UsageErrorsAndHelp)
         EXPECT_FALSE(r.err.isEmpty());
     }
     // Every command answers --help with its own usage and names an unknown option.
-    for (const char* command : {"capture", "simulate", "inspect", "render", "design"}) {
+    for (const char* command : {"capture", "simulate", "inspect", "render", "design", "fit", "import", "report"}) {
         const CliRun help = runCli({command, "--help"});
         EXPECT_EQ(help.exitCode, 0) << command;
         EXPECT_TRUE(help.out.startsWith("Usage: zov-cli " + QByteArray(command))) << help.out.toStdString();

@@ -2,6 +2,7 @@
 // ink, the cursor read-out and the series-selection form.
 #include "display_fixtures.h"
 #include "reference_tdf.h"
+#include "straight_family.h"
 #include "design/design_inputs.h"
 #include "design/stage_texts.h"
 #include "files/tdf_file.h"
@@ -161,15 +162,8 @@ Workspace linearDesign(const char* vdiv, const char* madiv)
 {
     Workspace ws = workspaceAt(vdiv, madiv);
     ws.ModeName = WorkMode::Cook;
-    // Straight lines 20 V apart per volt of grid: Ia = (Ua + 20 Vg1 + 220) / 20 kOhm.
-    CurveSet& set = ws.CurveSets[0];
-    std::string tdf;
-    for (int g = 0; g >= -30; --g)
-        for (int u = 5; u <= 500; u += 5)
-            tdf += formatGeneral(u) + " " + formatGeneral((u + 20.0 * g + 220.0) / 20000.0) + " " +
-                   formatGeneral(g) + " 0 0\r\n";
-    readCurveSetFromMemory(set, tdf);
-    ws.SeriesSelections[0] = defaultSelection(set);
+    readCurveSetFromMemory(ws.CurveSets[0], straightFamilyTdf());
+    ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
     return ws;
 }
 
