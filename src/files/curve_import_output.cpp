@@ -10,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -62,16 +61,11 @@ std::string familyTdfText(const ImportedFamily& family)
 
 FileResult writeFamiliesTdf(const QString& path, const std::vector<ImportedFamily>& families)
 {
-    if (path.isEmpty())
-        return {false, QStringLiteral("no file name")};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
+    AtomicReplacement file(path);
     std::string chunk;
     chunk.reserve(kWriteChunkBytes + 4096);
     const auto flush = [&] {
-        const auto size = static_cast<qint64>(chunk.size());
-        const bool ok = file.write(chunk.data(), size) == size;
+        const bool ok = file.write(chunk);
         chunk.clear();
         return ok;
     };
@@ -79,23 +73,14 @@ FileResult writeFamiliesTdf(const QString& path, const std::vector<ImportedFamil
         for (const ImportedCurve& c : family.curves) {
             for (std::size_t from = 0; from < c.points.size(); from += 4096) {
                 appendCurveLines(chunk, c, from, std::min(c.points.size(), from + 4096));
-                if (chunk.size() >= kWriteChunkBytes && !flush()) {
-                    const QString reason = file.errorString();
-                    file.cancelWriting();
-                    return {false, reason};
-                }
+                if (chunk.size() >= kWriteChunkBytes && !flush())
+                    return file.commit();  // the failure, the target untouched
             }
         }
     }
     chunk += "\r\n";  // like "Save as ...": the file ends with an empty line
-    if (!flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {false, reason};
-    }
-    if (!file.commit())
-        return {false, file.errorString()};
-    return {true, QString()};
+    flush();
+    return file.commit();
 }
 
 QString familySummary(const ImportedFamily& family)
