@@ -68,7 +68,9 @@ TEST(MessageBoxSink, ShowsMessagesOneAfterTheOtherWithoutBlocking)
     const std::pair<const char*, QMessageBox::Icon> expected[] = {{"first", QMessageBox::NoIcon},
                                                                   {"second", QMessageBox::Critical}};
     for (const auto& [text, icon] : expected) {
-        ZOV_WAIT(openBoxes(parent).size() == 1 && openBoxes(parent).front()->text() == text, 5000);
+        // clang before 16 cannot capture a structured binding in a lambda.
+        const QString wanted = text;
+        ZOV_WAIT(openBoxes(parent).size() == 1 && openBoxes(parent).front()->text() == wanted, 5000);
         QMessageBox* shown = openBoxes(parent).front();
         EXPECT_EQ(shown->icon(), icon);
         EXPECT_EQ(shown->standardButtons(), QMessageBox::Ok);
@@ -229,7 +231,8 @@ TEST_F(ShellTest, SpaceBarAndAClickOnTheBackgroundRedraw)
         {window->scope(), Qt::Key_Space, 1}, {window->scope(), Qt::Key_A, 0}, {vg2, Qt::Key_Space, 0}};
     for (const auto& [target, key, expected] : cases) {
         focus(target);
-        EXPECT_EQ(redraws([&] { QTest::keyClick(target, key); }), expected) << target->objectName().toStdString();
+        EXPECT_EQ(redraws([w = target, k = key] { QTest::keyClick(w, k); }), expected)
+            << target->objectName().toStdString();
     }
 
     QWidget* client = window->clientArea();
