@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -35,13 +36,42 @@ bool isFolderWritable(const QString& folder)
     return probe.open();  // removed again when `probe` goes
 }
 
+bool isInstalledFolder(const QString& folder)
+{
+    if (folder.isEmpty())
+        return false;
+    const QString path = QFileInfo(folder).canonicalFilePath();
+    const QString absolute = path.isEmpty() ? QDir::cleanPath(QDir(folder).absolutePath()) : path;
+    for (const char* root : {"/usr", "/bin", "/sbin", "/opt", "/snap"}) {
+        const QString r = QString::fromLatin1(root);
+        if (absolute == r || absolute.startsWith(r + QLatin1Char('/')))
+            return true;
+    }
+    return QFileInfo::exists(absolute + QStringLiteral("/../share/applications/") +
+                             QString::fromLatin1(kDesktopEntryName));
+}
+
+namespace {
+
+bool executableIsProgramFolder(const ProgramFolders& folders)
+{
+    return isFolderWritable(folders.executable) && !isInstalledFolder(folders.executable);
+}
+
+}  // namespace
+
 QString programFolder(const ProgramFolders& folders)
 {
-    if (isFolderWritable(folders.executable))
+    if (executableIsProgramFolder(folders))
         return folders.executable;
     if (!folders.user.isEmpty())
         QDir().mkpath(folders.user);
     return folders.user;
+}
+
+QString firstDialogFolder(const ProgramFolders& folders)
+{
+    return executableIsProgramFolder(folders) ? folders.executable : QDir::homePath();
 }
 
 QString recentFilePath(const ProgramFolders& folders)

@@ -3,12 +3,15 @@
 // recently-used file "ZOV.mru" (section LAST, key Last: the project last
 // loaded or saved) and the default project "DoNotErase.zov".
 //
-// On Linux the program usually sits in a folder its user cannot write
-// (/usr/local/bin after an install), so the program's folder is the
-// executable's folder only when it is writable, and otherwise the per-user
-// configuration folder. The default project ships beside the executable; a
-// user who cannot write there saves their own in the per-user folder, which
-// is therefore looked at first.
+// Run from its build folder, the program keeps these files beside itself.
+// Installed, it sits in a folder shared by every user of the machine
+// (/usr/bin from the package): a user cannot write there, and root can but
+// must not (the package manager owns that folder, and one recently-used file
+// would serve every user). So the program's folder is the executable's
+// folder only when it is writable and not an installed one, and otherwise
+// the per-user configuration folder. The default project ships beside the
+// executable; a user saves their own in the per-user folder, which is
+// therefore looked at first.
 
 #include "files/atomic_write.h"
 
@@ -18,6 +21,8 @@ namespace zov {
 
 inline constexpr char kRecentFileName[] = "ZOV.mru";
 inline constexpr char kDefaultProjectName[] = "DoNotErase.zov";
+// The menu entry an install puts in <prefix>/share/applications.
+inline constexpr char kDesktopEntryName[] = "zovograph.desktop";
 
 struct ProgramFolders {
     QString executable;  // the folder of the running executable
@@ -32,9 +37,20 @@ ProgramFolders runningProgramFolders();
 // permission bits, which do not bind every user).
 bool isFolderWritable(const QString& folder);
 
-// The executable's folder when it is writable, else the per-user folder
-// (created when missing).
+// True when `folder` holds an installed program: it lies in a system folder
+// (/usr, /bin, /sbin, /opt, /snap and below), or it is the bin folder of an
+// install prefix, recognised by the program's menu entry in
+// ../share/applications.
+bool isInstalledFolder(const QString& folder);
+
+// The executable's folder when it is writable and not installed, else the
+// per-user folder (created when missing).
 QString programFolder(const ProgramFolders& folders);
+
+// Where a file dialog starts when no folder has been remembered yet: the
+// executable's folder when it is the program's folder, else the user's home
+// (an installed program's folder holds nothing of the user's).
+QString firstDialogFolder(const ProgramFolders& folders);
 
 // "ZOV.mru" in the program's folder.
 QString recentFilePath(const ProgramFolders& folders);

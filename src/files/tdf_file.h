@@ -62,8 +62,9 @@ FileResult writeTdfText(const QString& path, std::string_view curveText, TdfWrit
 
 // Before the "Save as ..." / "Add to ..." dialog: the window shows
 // msg::kNoDataToSave and stops when ws.CurveText is empty; otherwise it calls
-// this, which sets TdfFolder to the program's own folder when it is empty and
-// returns the dialog's initial folder.
+// this, which sets TdfFolder to the program's folder (the home folder
+// of an installed program, firstDialogFolder) when it is empty and returns
+// the dialog's initial folder.
 QString prepareTdfSaveFolder(Workspace& ws);
 
 // "Save as ..." / "Add to ..." after the dialog returned `path`.

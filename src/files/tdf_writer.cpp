@@ -3,9 +3,9 @@
 #include "files/file_channel.h"
 #include "files/files_messages.h"
 #include "files/paths.h"
+#include "files/program_folder.h"
 #include "files/tdf_file.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <string>
@@ -35,7 +35,7 @@ FileResult writeTdfText(const QString& path, std::string_view curveText, TdfWrit
 QString prepareTdfSaveFolder(Workspace& ws)
 {
     if (ws.TdfFolder.isEmpty())
-        ws.TdfFolder = QCoreApplication::applicationDirPath();
+        ws.TdfFolder = firstDialogFolder(runningProgramFolders());
     return ws.TdfFolder;
 }
 

@@ -365,30 +365,44 @@ TEST(ProjectFile, PortNameWinsWhenItNamesAPortThatExists)
     EXPECT_EQ(portToSelect(s, {}).index, -1);  // an empty list selects nothing
 }
 
-TEST(ProgramFolder, WritableExecutableFolderElsePerUserFolder)
+TEST(ProgramFolder, WritableExecutableFolderUnlessInstalledElsePerUserFolder)
 {
     QTemporaryDir dir;
-    const QString exe = dir.filePath("bin");
     const QString user = dir.filePath("config/zov");
-    QDir().mkpath(exe);
-    EXPECT_EQ(programFolder({exe, user}), exe);
-    EXPECT_FALSE(QDir(user).exists());  // not created when not needed
-
-    // A folder nobody can write, not even root.
-    const QString readOnly = QStringLiteral("/proc/self");
-    ASSERT_FALSE(isFolderWritable(readOnly));
-    EXPECT_EQ(programFolder({readOnly, user}), user);
-    EXPECT_TRUE(QDir(user).exists());
-    EXPECT_EQ(recentFilePath({readOnly, user}), user + "/ZOV.mru");
-    // A folder whose bits say read-only, for a user who is bound by them.
-    const QString locked = dir.filePath("locked");
+    const QString build = dir.filePath("build/src/app/gui");
+    const QString prefixBin = dir.filePath("prefix/bin");  // `cmake --install --prefix`
+    for (const QString& folder : {build, prefixBin, dir.filePath("prefix/share/applications")})
+        QDir().mkpath(folder);
+    writeTempFile(dir, "prefix/share/applications/zovograph.desktop", "[Desktop Entry]\n");
+    const QString locked = dir.filePath("locked");  // read-only bits, binding on a user who is not root
     QDir().mkpath(locked);
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (!isFolderWritable(locked)) {
-        EXPECT_EQ(programFolder({locked, user}), user);
+
+    const struct {
+        QString executable;
+        bool installed;
+        bool ownFolder;  // the program keeps its files beside itself
+    } cases[] = {
+        {build, false, true},
+        {prefixBin, true, false},
+        {QStringLiteral("/usr/bin"), true, false},  // the package's folder: root can write it, and must not
+        {QStringLiteral("/usr/local/bin"), true, false},
+        {QStringLiteral("/proc/self"), false, false},  // nobody can write it, not even root
+        {locked, false, isFolderWritable(locked)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.executable.toStdString());
+        const ProgramFolders folders{c.executable, user};
+        EXPECT_EQ(isInstalledFolder(c.executable), c.installed);
+        EXPECT_EQ(programFolder(folders), c.ownFolder ? c.executable : user);
+        EXPECT_EQ(recentFilePath(folders), (c.ownFolder ? c.executable : user) + "/ZOV.mru");
+        EXPECT_EQ(firstDialogFolder(folders), c.ownFolder ? c.executable : QDir::homePath());
+        EXPECT_EQ(QDir(user).exists(), !c.ownFolder) << "the per-user folder is made only when needed";
+        QDir(dir.filePath("config")).removeRecursively();
     }
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(isFolderWritable(dir.filePath("missing")));
+    EXPECT_FALSE(isInstalledFolder(QStringLiteral("/usrlocal")));
 }
 
 TEST(ProgramFolder, StartUpChoosesCommandLineThenLastThenDefault)

@@ -133,4 +133,29 @@ TEST_F(Installed, TheWindowOpensTheInstalledDefaultProject)
     EXPECT_FALSE(QFile::exists(path("bin/ZOV.mru")));  // a snapshot records no recent project
 }
 
+// The installed program keeps what it records per user, not beside itself:
+// as root it could write into bin/ (and into /usr/bin from the package).
+TEST_F(Installed, TheInstalledWindowRecordsItsRecentProjectInTheUsersFolder)
+{
+    QTemporaryDir scratch;
+    QFile::copy(ZOV_SOURCE_DIR "/src/app/gui/DoNotErase.zov", scratch.filePath("amp.zov"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", scratch.filePath("config"));
+    QProcess window;
+    window.setProcessEnvironment(env);
+    window.start(path("bin/zov"), {scratch.filePath("amp.zov")});
+    const QString recent = scratch.filePath("config/zov/ZOV.mru");
+    for (int waited = 0; waited < 60000 && !QFile::exists(recent) && window.state() != QProcess::NotRunning;
+         waited += 50)
+        window.waitForFinished(50);
+    const bool exitedEarly = window.state() == QProcess::NotRunning;
+    window.kill();
+    window.waitForFinished();
+    ASSERT_FALSE(exitedEarly) << window.readAllStandardError().toStdString();
+    const QSettings recorded(recent, QSettings::IniFormat);
+    EXPECT_EQ(recorded.value("LAST/Last").toString().toStdString(), scratch.filePath("amp.zov").toStdString());
+    EXPECT_FALSE(QFile::exists(path("bin/ZOV.mru")));
+}
+
 }  // namespace

@@ -5,10 +5,10 @@
 #include "files/files_messages.h"
 #include "files/paths.h"
 #include "files/curve_import.h"
+#include "files/program_folder.h"
 #include "render/diff_colour_sequence.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QCursor>
 
 namespace zov::gui {
@@ -80,7 +80,7 @@ void ComparisonController::ImportSlot(int slot)
         return;
     CurveSet& set = m_ws.CurveSets[static_cast<std::size_t>(slot)];
     if (m_ws.TdfFolder.isEmpty())
-        m_ws.TdfFolder = QCoreApplication::applicationDirPath();
+        m_ws.TdfFolder = firstDialogFolder(runningProgramFolders());
     const QString path = m_fileChooser ? m_fileChooser(QStringLiteral("Open"), QStringLiteral("Import TDF data"),
                                                        m_dialogPattern, m_ws.TdfFolder)
                                        : QString();

@@ -42,8 +42,9 @@ void ProjectController::Mnu_Export_Pref_Click()
     if (!m_fileChooser)
         return;
     // The preset is the current project's name, so the dialog's filter
-    // offers that file's extension; a first save starts in the program's folder.
-    const QString folder = m_ws.ProjectFolder.isEmpty() ? programFolder(programFolders()) : m_ws.ProjectFolder;
+    // offers that file's extension; a first save starts in the program's
+    // folder (the user's home for an installed program).
+    const QString folder = m_ws.ProjectFolder.isEmpty() ? firstDialogFolder(programFolders()) : m_ws.ProjectFolder;
     const QString path = m_fileChooser(QStringLiteral("Save"), msg::kSaveProjectTitle, FileNameOf(m_ws.ProjectFile), folder);
     if (path.isEmpty())
         return;
