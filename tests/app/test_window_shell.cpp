@@ -161,10 +161,10 @@ TEST_F(ShellTest, SelectorTextsSetTheScaleOrKeepThePreviousOne)
         const char* typed;
         float volts, milliamps;
     } cases[] = {
-        {vdiv, "7", 7.0F, 1.0F},  // not in the list, used anyway
-        {vdiv, "abc", 7.0F, 1.0F}, {vdiv, "0", 7.0F, 1.0F},  // previous scale kept
-        {vdiv, "50 V", 50.0F, 1.0F},                          // leading number taken
-        {madiv, "2.5", 50.0F, 2.5F}, {madiv, "x2", 50.0F, 2.5F}, {madiv, "-0", 50.0F, 2.5F},
+        {vdiv, "7", 7.0F, 1.0F},    // not in the list, used anyway
+        {vdiv, "abc", 7.0F, 1.0F},  // previous scale kept (the scene's own test has every kind)
+        {vdiv, "50 V", 50.0F, 1.0F},  // leading number taken
+        {madiv, "2.5", 50.0F, 2.5F},
     };
     for (const auto& c : cases) {
         c.box->setFocus();

@@ -385,9 +385,6 @@ TEST(CurveImport, SlotReaderTakesEveryShape)
             EXPECT_EQ(set.IaMax, expected.IaMax);
         }
     }
-    const DialogFilters filters = curveFileDialogFilters(QStringLiteral("zov"));
-    EXPECT_EQ(filters.filters.size(), 7);
-    EXPECT_EQ(filters.filters.at(filters.selected), QStringLiteral("Fichiers zov (*.tdf)"));
 }
 
 }  // namespace

@@ -231,8 +231,6 @@ TEST(DrawPowerLimit, EntersAtTheTopEdgeFollowsTheHyperbolaOrDrawsNothing)
 
 TEST(DiffColourSequence, StepsByHalfTheSeedAndRestartsPastTwoToTheTwentyFourth)
 {
-    EXPECT_EQ(static_cast<Colour>(40000), rgb(64, 156, 0));
-    EXPECT_EQ(static_cast<Colour>(80000), rgb(128, 56, 1));
     DiffColourSequence seq;
     for (int round = 0; round < 2; ++round) {  // 40000, 60000, ... 16760000 (call 838), then again
         for (std::int32_t expected = 40000; expected <= 16760000; expected += 20000)
