@@ -10,7 +10,6 @@
 #include "files/atomic_write.h"
 #include "files/ini_file.h"
 #include "files/program_folder.h"
-#include "core/text.h"
 #include "design/design_inputs.h"
 #include "files/tdf_file.h"
 #include "qt_wait.h"
@@ -519,39 +518,25 @@ TEST_F(ProjectWindowTest, PortsTheListCannotNameAreKeptByName)
     EXPECT_EQ(text("CbComport"), QStringLiteral("/dev/pts/99"));
 }
 
-// The measured 300B as a TDF file in `dir` and a Cook project that places an
-// SE stage at 300 V / 60.9 mA on it with every curve selected. Empty when the
-// reference data is missing.
-struct Project300B {
-    QString family, project;
-    SeriesSelection all;
-};
-Project300B write300BProject(const QTemporaryDir& dir)
+// A Cook project on the measured 300B that places an SE stage at 300 V /
+// 60.9 mA with every curve selected.
+TEST_F(ProjectWindowTest, TheOperatingPointAndTheDesignComeBackAfterARestart)
 {
     const std::string tdf = zov::testing::referenceTdf(zov::testing::k300BFamily);
     if (tdf.empty())
-        return {};
-    Project300B p{dir.filePath("300B.tdf"), dir.filePath("300B.zov"), {}};
-    writeFile(p.family, QByteArray::fromStdString(tdf));
-    CurveSet set;
-    set.FileName = p.family;
-    if (!ReadCurveSet(set))
-        return {};
-    p.all = defaultSelection(set);
-    writeFile(p.project, ("[Form]\r\nMode=Cook\r\nWidth= 19200\r\nHeight= 12000\r\n[DISPLAY]\r\nIa=20\r\nUa=100\r\n"
-                          "Pa=40\r\n[COOKING]\r\nOption=SE\r\nIa0=60.9\r\nUa0=300\r\nLoad=3\r\nVin=40\r\nVg1List=" +
-                          p.all.Vg1List + "\r\nVg2List=" + p.all.Vg2List + "\r\n[IMPORT]\r\n0=" +
-                          p.family.toStdString() + "\r\n")
-                             .c_str());
-    return p;
-}
-
-TEST_F(ProjectWindowTest, TheOperatingPointAndTheDesignComeBackAfterARestart)
-{
-    const Project300B p = write300BProject(dir);
-    if (p.project.isEmpty())
         GTEST_SKIP() << "reference family not available: " << zov::testing::k300BFamily;
-    start(p.project);
+    const QString family = dir.filePath("300B.tdf");
+    writeFile(family, QByteArray::fromStdString(tdf));
+    CurveSet set;
+    set.FileName = family;
+    ASSERT_TRUE(ReadCurveSet(set));
+    const SeriesSelection all = defaultSelection(set);
+    const QString project = dir.filePath("300B.zov");
+    writeFile(project, ("[Form]\r\nMode=Cook\r\n[DISPLAY]\r\nIa=20\r\nUa=100\r\nPa=40\r\n[COOKING]\r\n"
+                        "Option=SE\r\nIa0=60.9\r\nUa0=300\r\nLoad=3\r\nVin=40\r\nVg1List=" + all.Vg1List +
+                        "\r\nVg2List=" + all.Vg2List + "\r\n[IMPORT]\r\n0=" + family.toStdString() + "\r\n")
+                           .c_str());
+    start(project);
     ASSERT_TRUE(window->workspace().OpCurve.Drawn);
     EXPECT_EQ(window->workspace().OperatingUa, 300.0F);
     EXPECT_NEAR(window->workspace().OperatingIa, 60.9F, 1e-4F);
@@ -639,48 +624,6 @@ TEST(SnapshotProcess, WritesThePictureAndTheControlsAndLeavesTheRecentFileAlone)
     const ZovRun bad = runZov({project, "--snapshot", dir.filePath("no/such/w.png")}, dir.path());
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.err.contains("no/such/w.png")) << bad.err.toStdString();
-}
-
-TEST(SnapshotProcess, ACookProjectShowsTheDesignOfTheCommandLineTool)
-{
-    QTemporaryDir dir;
-    const Project300B p = write300BProject(dir);
-    if (p.project.isEmpty())
-        GTEST_SKIP() << "reference family not available: " << zov::testing::k300BFamily;
-    const ZovRun run = runZov({p.project, "--snapshot", dir.filePath("w.png"), "--controls", dir.filePath("w.json")},
-                              dir.path());
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonObject controls = readJson(dir.filePath("w.json"))["controls"].toObject();
-    EXPECT_EQ(controls["CkImport0"].toObject()["text"].toString(), QStringLiteral("300B"));
-    EXPECT_TRUE(controls["OptSE"].toObject()["checked"].toBool());
-
-    QProcess cli;
-    cli.start(QStringLiteral(ZOV_BINARY_DIR "/src/app/cli/zov-cli"),
-              {"design", p.family, "--ua", "300", "--ia", "60.9", "--load", "3", "--vin", "40", "--vdiv", "100",
-               "--madiv", "20", "--vg1-list", QString::fromStdString(p.all.Vg1List), "--vg2-list",
-               QString::fromStdString(p.all.Vg2List)});
-    ASSERT_TRUE(cli.waitForFinished(30000));
-    const QJsonObject design = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
-    const QJsonObject results = design["results"].toObject();
-    const QJsonObject parameters = design["parameters"].toObject();
-    const auto pattern = [](const QJsonValue& v, const char* p) {
-        return QString::fromStdString(formatPattern(v.toDouble(), p));
-    };
-    const std::pair<const char*, QString> expected[] = {
-        {"LbPd0", pattern(design["pd"], "##0.0") + "W"},
-        {"Gm", pattern(parameters["gm"], "#0.0")},
-        {"Req", pattern(parameters["rp"], "##0.0") + "K"},
-        {"Mu", pattern(parameters["mu"], "##0.0")},
-        {"LbVout", pattern(results["vout"], "###.#") + "Vpp"},
-        {"LbGain", "x " + pattern(results["gain"], "###.#")},
-        {"LbApo", pattern(results["pout"], "##0.#") + "W"},
-        {"LbH2", pattern(results["h2"], "#0.#") + "%"},
-    };
-    for (const auto& [name, text] : expected) {
-        const QJsonObject label = controls[name].toObject();
-        EXPECT_TRUE(label["visible"].toBool()) << name;
-        EXPECT_EQ(label["text"].toString(), text) << name;
-    }
 }
 
 }  // namespace
