@@ -3,6 +3,9 @@
 #include "design/curve_blend.h"
 #include "plot/scales.h"
 
+#include <cmath>
+#include <limits>
+
 namespace zov {
 
 Placement loadLineFigure(const Workspace& ws, float loadKOhm, float pivotX, float pivotY,
@@ -23,6 +26,14 @@ Placement loadLineFigure(const Workspace& ws, float loadKOhm, float pivotX, floa
 Placement PlaceOperatingPoint(Workspace& ws, float x, float y, const DesignInputs& inputs)
 {
     Placement p = loadLineFigure(ws, inputs.loadKOhm, x, y, inputs.topology);
+    // On scales far beyond any tube's (a family of absurd values scaled to
+    // fit), the point's voltage, current or dissipation may not be a 32-bit
+    // number: such a point is not placed, rather than shown as "Inf".
+    const float ua0 = XToUa(ws, x);
+    const float ia0Ma = YToIa(ws, y);
+    const double pdW = static_cast<double>(ua0) * ia0Ma / 1000.0;
+    if (!std::isfinite(ua0) || !std::isfinite(ia0Ma) || !(std::fabs(pdW) <= std::numeric_limits<float>::max()))
+        p.placed = false;
     if (!p.placed)
         return p;
     ws.MarkerX = x;
@@ -38,7 +49,7 @@ Placement PlaceOperatingPoint(Workspace& ws, float x, float y, const DesignInput
     ws.OperatingIa = YToIa(ws, y);
     p.ua0 = ws.OperatingUa;
     p.ia0Ma = ws.OperatingIa;
-    p.pdW = static_cast<float>(static_cast<double>(ws.OperatingUa) * ws.OperatingIa / 1000.0);
+    p.pdW = static_cast<float>(pdW);
     return p;
 }
 

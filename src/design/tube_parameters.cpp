@@ -4,10 +4,22 @@
 #include "core/text.h"
 #include "design/curve_reading.h"
 
+#include <cmath>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 namespace zov {
+
+namespace {
+
+// Finite, and finite still when stored as a 32-bit value.
+bool fitsFloat(double value)
+{
+    return std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max());
+}
+
+}  // namespace
 
 TubeParameterResult TubeParameters(const CurveSet& set, const SeriesSelection& selection,
                                    CurveTrace& trace, float iaA, float ua)
@@ -86,6 +98,14 @@ TubeParameterResult TubeParameters(const CurveSet& set, const SeriesSelection& s
     if (gridStep == 0.0)
         return result;
     const double gm = (iaH - iaL) / gridStep;  // A/V
+    // IL < ia <= IH, so vg0 lies between L's and H's grid voltages (and stays
+    // there when rounded to 32 bits, both ends being 32-bit values).
+    const double vg0 = curveL.grid + gridStep * (ia - iaL) / (iaH - iaL);
+    // Curves a hair apart in grid voltage, or currents beyond any tube's, can
+    // give a transconductance too large for a 32-bit value: nothing is found
+    // rather than an infinite gm.
+    if (!fitsFloat(gm * 1000.0) || !fitsFloat(vg0) || !fitsFloat(iaL * 1000.0) || !fitsFloat(iaH * 1000.0))
+        return result;
     result.found = true;
     result.lowerColumn = curveL.column;
     result.upperColumn = curveH.column;
@@ -94,14 +114,15 @@ TubeParameterResult TubeParameters(const CurveSet& set, const SeriesSelection& s
     result.gmMaPerV = static_cast<float>(gm * 1000.0);
     const std::optional<double> rL = low.slopeOhm(pointsL);
     const std::optional<double> rH = high.slopeOhm(pointsH);
+    // A slope too steep for a 32-bit value is left absent like a flat one.
     if (rL && rH) {
         const double rp = (*rL + *rH) / 2.0;  // Ohm
-        result.rpKOhm = static_cast<float>(rp / 1000.0);
-        result.mu = static_cast<float>(gm * rp);
+        if (fitsFloat(rp / 1000.0) && fitsFloat(gm * rp)) {
+            result.rpKOhm = static_cast<float>(rp / 1000.0);
+            result.mu = static_cast<float>(gm * rp);
+        }
     }
-    // IL < ia <= IH, so vg0 lies between L's and H's grid voltages (and stays
-    // there when rounded to 32 bits, both ends being 32-bit values).
-    result.vg0 = static_cast<float>(curveL.grid + gridStep * (ia - iaL) / (iaH - iaL));
+    result.vg0 = static_cast<float>(vg0);
     if (grid1)
         trace.Vg1 = result.vg0;
     else

@@ -174,10 +174,12 @@ std::string writeIniValue(std::string_view bytes, std::string_view section, std:
         const std::size_t e = lines[static_cast<std::size_t>(to - 1)].end;
         out.append(bytes.substr(b, e - b));
     };
-    // A line we insert after must end with a line end.
+    // A line we insert after must end with a line end. A file cut between
+    // the CR and the LF of its last line end gets only the LF: a second CR
+    // would become part of that line's value.
     const auto endLine = [&]() {
         if (!out.empty() && out.back() != '\n')
-            out += "\r\n";
+            out += out.back() == '\r' ? "\n" : "\r\n";
     };
     const int count = static_cast<int>(lines.size());
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 namespace zov {
 
@@ -66,6 +67,15 @@ public:
     double number(std::string_view section, std::string_view key) const
     {
         return numericValue(raw(section, key));
+    }
+    // A 32-bit value; a number beyond the 32-bit range reads as 0, as a number
+    // beyond the double range does: kept, it would be infinite, and an
+    // infinite operating point would be placed at no position on the plot.
+    float real(std::string_view section, std::string_view key) const
+    {
+        const double value = number(section, key);
+        return std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()) ? static_cast<float>(value)
+                                                                                            : 0.0F;
     }
     int integer(std::string_view section, std::string_view key) const
     {
@@ -209,8 +219,8 @@ ProjectSettings readProjectSettings(std::string_view bytes)
     s.Range32mA = in.number(kData, "Imax") == 32.0;
 
     s.Option = in.text(kCooking, "Option");
-    s.OperatingIaMa = static_cast<float>(in.number(kCooking, "Ia0"));
-    s.OperatingUa = static_cast<float>(in.number(kCooking, "Ua0"));
+    s.OperatingIaMa = in.real(kCooking, "Ia0");
+    s.OperatingUa = in.real(kCooking, "Ua0");
     s.LoadText = in.text(kCooking, "Load");
     s.VinText = in.text(kCooking, "Vin");
     s.Selection.Vg1List = in.raw(kCooking, "Vg1List");

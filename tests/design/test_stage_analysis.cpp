@@ -1,5 +1,6 @@
 // Load-line intersections; the stage design on the straight-line family (closed form).
 #include "design/stage_analysis.h"
+#include "design/stage_texts.h"
 #include "design_fixtures.h"
 #include "plot/scales.h"
 
@@ -202,6 +203,30 @@ TEST(StageAnalysis, WhatRunsAtTheEdges)
             EXPECT_FALSE(ws.UpCurve.Drawn);
         }
     }
+}
+
+// Findings of the design fuzzer: a family of absurd values (a file may hold
+// any 32-bit numbers) scaled to fit put the operating point at a dissipation
+// beyond the 32-bit range, shown as "InfW"; two curves a hair apart in grid
+// voltage gave an infinite gm. Neither is shown now: the point is not placed,
+// the parameters are not found.
+TEST(StageAnalysis, NoInfiniteFigureOnAbsurdFamiliesOrScales)
+{
+    Workspace ws;
+    clickAt(ws, 200.0F, 15.0F, Topology::SingleEnded, 20.0F, 2.0F);
+    updateScales(ws, "1e30", "1e30");
+    const StageDesign far = applyOperatingPoint(ws, 32768.0F, 32768.0F, {Topology::SingleEnded, 20.0F, 2.0F});
+    EXPECT_FALSE(far.placement.placed);
+    EXPECT_FALSE(stageTexts(far, Topology::SingleEnded).pd0);
+
+    updateScales(ws, "50", "4");
+    ws.CurveSets[0] = test::makeFamily({{-1e-38F, 250.0F, {{100.0F, 0.001F}, {400.0F, 0.004F}}},
+                                        {0.0F, 250.0F, {{100.0F, 0.01F}, {400.0F, 0.04F}}}});
+    ws.SeriesSelections[0] = defaultSelection(ws.CurveSets[0]);
+    const StageDesign d = applyOperatingPoint(ws, UaToX(ws, 250.0F), IaToY(ws, 10.0F), {Topology::SingleEnded, 20.0F, 0.0F});
+    ASSERT_TRUE(d.placement.placed && d.parameters);
+    EXPECT_FALSE(d.parameters->found);
+    EXPECT_FALSE(stageTexts(d, Topology::SingleEnded).gm);
 }
 
 }  // namespace

@@ -132,6 +132,14 @@ TEST(Ini, NewFileRoundTripAndLimits)
     EXPECT_EQ(readIniValue("[A]\r\nk=" + std::string(1500, 'x') + "\r\n", "A", "k"), std::string(1023, 'x'));
     const std::string accented = "[A]\r\nk=" + std::string(1022, 'x') + "\xC3\xA9\r\n";
     EXPECT_EQ(readIniValue(accented, "A", "k"), std::string(1022, 'x'));  // never half a character
+    // Finding of the INI fuzzer: a file cut between the CR and the LF of its
+    // last line got a second CR there when a key was added after that line,
+    // and the CR became part of the line's value.
+    for (const char* cut : {"[A]\r\nk=v\r", "[A]\r\nk=v", "[A]\nk=v\n"}) {
+        const std::string written = writeIniValue(cut, "A", "new", "1");
+        EXPECT_EQ(readIniValue(written, "A", "k"), "v") << cut;
+        EXPECT_EQ(readIniValue(written, "A", "new"), "1") << cut;
+    }
 }
 
 }  // namespace

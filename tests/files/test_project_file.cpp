@@ -135,7 +135,9 @@ TEST(ProjectFile, NumberTextsAndReadingRules)
 
     // The operating point is placed again only when both numbers are non-zero.
     for (const auto& [text, placed] : {std::pair{"Ua0=250\nIa0=3", true}, {"Ua0=0\nIa0=3", false},
-                                       {"Ua0=250\nIa0=0", false}, {"Ua0=x\nIa0=3", false}})
+                                       {"Ua0=250\nIa0=0", false}, {"Ua0=x\nIa0=3", false},
+                                       // beyond the 32-bit range: 0, never an infinite point
+                                       {"Ua0=250\nIa0=1e300", false}, {"Ua0=-4e38\nIa0=3", false}})
         EXPECT_EQ(hasOperatingPoint(readProjectSettings(std::string("[COOKING]\n") + text)), placed) << text;
 }
 
