@@ -5,6 +5,7 @@ BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
@@ -51,13 +52,14 @@ sanitize: deps
 package: build
 	cmake --build $(BUILD) --target package
 
-# libFuzzer targets built with clang; each runs FUZZ_SECONDS seconds.
+# libFuzzer targets built with clang; each runs FUZZ_SECONDS seconds, or
+# FUZZ_RUNS inputs when that is set (ten times as many for the number helpers).
 fuzz:
 	@scripts/install-deps.sh clang-14 libclang-rt-14-dev
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
 	  -DZOV_BUILD_FUZZ=ON -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	cmake --build $(FUZZ_BUILD) --target zov_fuzzers -j $(JOBS)
+	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_RUNS)
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)

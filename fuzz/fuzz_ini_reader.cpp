@@ -1,10 +1,12 @@
 // The INI reader and writer on arbitrary profiles. The input is
 // "section\nkey\nvalue\n" followed by the file. Reading must not fail on any
 // file, and for clean names, writing a value then reading it gives the value
-// back while every other key keeps its value.
+// back, every other key of the file keeps its value, and writing the same
+// value again changes nothing.
 
 #include "files/ini_file.h"
 #include "core/text.h"
+#include "fuzz_ini_keys.h"
 
 #include <cstdint>
 #include <string>
@@ -57,6 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (expected.size() > zov::kIniValueMaxBytes)
         return 0;  // the cut is tested by the unit tests
     if (zov::readIniValue(written, section, key, &found) != expected || !found)
+        __builtin_trap();
+    for (const zov::fuzz::IniKey& other : zov::fuzz::keysOf(file)) {
+        if (zov::fuzz::sameName(other.section, section) && zov::fuzz::sameName(other.key, key))
+            continue;
+        bool before = false;
+        bool after = false;
+        if (zov::readIniValue(file, other.section, other.key, &before) !=
+                zov::readIniValue(written, other.section, other.key, &after) ||
+            before != after)
+            __builtin_trap();
+    }
+    if (zov::writeIniValue(written, section, key, value) != written)
         __builtin_trap();
     // The file grows only by the new line, its line end and a section line.
     if (written.size() > file.size() + section.size() + key.size() + value.size() + 12)
