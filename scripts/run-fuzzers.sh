@@ -49,10 +49,15 @@ if [ -d "$REFERENCE" ]; then
     done
 fi
 
+# FUZZ_TARGETS="fuzz_a fuzz_b" runs only those targets.
 run() {
     target=$1
     seeds=$2
     shift 2
+    case " ${FUZZ_TARGETS:-$target} " in
+    *" $target "*) ;;
+    *) return 0 ;;
+    esac
     exe="$BUILD/fuzz/$target"
     if [ ! -x "$exe" ]; then
         echo "missing $exe (configure with -DZOV_BUILD_FUZZ=ON and clang)" >&2

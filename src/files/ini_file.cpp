@@ -7,7 +7,6 @@
 
 #include <QFile>
 
-#include <vector>
 
 namespace zov {
 
@@ -35,27 +34,21 @@ struct Line {
     std::string_view text;
     std::size_t begin = 0;  // first byte of the line
     std::size_t end = 0;    // first byte after its line end
-    bool hasLineEnd = false;
 };
 
-std::vector<Line> splitLines(std::string_view bytes)
+// The line starting at `pos` (pos < bytes.size()). A line ends at LF; a CR
+// before the LF, or a CR at the end of the file, belongs to the line end.
+Line lineAt(std::string_view bytes, std::size_t pos)
 {
-    std::vector<Line> lines;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t lf = bytes.find('\n', pos);
-        Line line;
-        line.begin = pos;
-        std::size_t textEnd = lf == std::string_view::npos ? bytes.size() : lf;
-        line.end = lf == std::string_view::npos ? bytes.size() : lf + 1;
-        line.hasLineEnd = lf != std::string_view::npos;
-        if (textEnd > pos && bytes[textEnd - 1] == '\r')
-            --textEnd;
-        line.text = bytes.substr(pos, textEnd - pos);
-        lines.push_back(line);
-        pos = line.end;
-    }
-    return lines;
+    const std::size_t lf = bytes.find('\n', pos);
+    Line line;
+    line.begin = pos;
+    std::size_t textEnd = lf == std::string_view::npos ? bytes.size() : lf;
+    line.end = lf == std::string_view::npos ? bytes.size() : lf + 1;
+    if (textEnd > pos && bytes[textEnd - 1] == '\r')
+        --textEnd;
+    line.text = bytes.substr(pos, textEnd - pos);
+    return line;
 }
 
 // The trimmed section name of a section line; false for other lines.
@@ -85,36 +78,49 @@ bool keyLine(std::string_view line, std::string_view& name, std::string_view& va
     return true;
 }
 
-// Where a section and a key were found.
+// Where a section and a key were found, as byte ranges of their lines. One
+// pass over the file and no allocation: a project save looks up every key in
+// turn.
 struct Location {
-    int sectionLine = -1;  // index of the "[section]" line, -1 when missing
-    int keyLine = -1;      // index of the key line, -1 when missing
-    int lastKeyLine = -1;  // index of the last key line of the section
+    bool hasSection = false;  // the "[section]" line exists
+    Line sectionLine;
+    bool hasKey = false;
+    Line keyLine;             // the key's line
+    std::string_view keyName; // its spelling in the file
     std::string_view value;
+    bool hasKeys = false;     // the section holds a key line
+    Line lastKeyLine;         // the last of them
 };
 
-Location locate(const std::vector<Line>& lines, std::string_view section, std::string_view key)
+Location locate(std::string_view bytes, std::string_view section, std::string_view key)
 {
     Location loc;
     section = trimBlanks(section);
     key = trimBlanks(key);
     bool inSection = false;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const Line line = lineAt(bytes, pos);
+        pos = line.end;
         std::string_view name;
         std::string_view value;
-        if (sectionName(lines[static_cast<std::size_t>(i)].text, name)) {
+        if (sectionName(line.text, name)) {
             if (inSection)
                 break;  // the first occurrence of the section is the one used
             inSection = equalNoCase(name, section);
-            if (inSection)
-                loc.sectionLine = i;
+            if (inSection) {
+                loc.hasSection = true;
+                loc.sectionLine = line;
+            }
             continue;
         }
-        if (!inSection || !keyLine(lines[static_cast<std::size_t>(i)].text, name, value))
+        if (!inSection || !keyLine(line.text, name, value))
             continue;
-        loc.lastKeyLine = i;
-        if (loc.keyLine < 0 && equalNoCase(name, key)) {
-            loc.keyLine = i;
+        loc.hasKeys = true;
+        loc.lastKeyLine = line;
+        if (!loc.hasKey && equalNoCase(name, key)) {
+            loc.hasKey = true;
+            loc.keyLine = line;
+            loc.keyName = name;
             loc.value = value;
         }
     }
@@ -141,11 +147,10 @@ std::string_view viewOf(const QByteArray& bytes)
 
 std::string readIniValue(std::string_view bytes, std::string_view section, std::string_view key, bool* found)
 {
-    const std::vector<Line> lines = splitLines(bytes);
-    const Location loc = locate(lines, section, key);
+    const Location loc = locate(bytes, section, key);
     if (found)
-        *found = loc.keyLine >= 0;
-    if (loc.keyLine < 0)
+        *found = loc.hasKey;
+    if (!loc.hasKey)
         return {};
     return std::string(capValue(loc.value));
 }
@@ -153,26 +158,15 @@ std::string readIniValue(std::string_view bytes, std::string_view section, std::
 std::string writeIniValue(std::string_view bytes, std::string_view section, std::string_view key,
                           std::string_view value)
 {
-    const std::vector<Line> lines = splitLines(bytes);
-    const Location loc = locate(lines, section, key);
-    const std::string_view keyName = trimBlanks(key);
+    const Location loc = locate(bytes, section, key);
     std::string out;
     out.reserve(bytes.size() + section.size() + key.size() + value.size() + 8);
 
-    const auto keyText = [&](std::string_view name) {
-        std::string text(name);
-        text += '=';
-        text += value;
-        text += "\r\n";
-        return text;
-    };
-    // Copies lines [from, to) unchanged.
-    const auto copy = [&](int from, int to) {
-        if (from >= to)
-            return;
-        const std::size_t b = lines[static_cast<std::size_t>(from)].begin;
-        const std::size_t e = lines[static_cast<std::size_t>(to - 1)].end;
-        out.append(bytes.substr(b, e - b));
+    const auto addKey = [&](std::string_view name) {
+        out += name;
+        out += '=';
+        out += value;
+        out += "\r\n";
     };
     // A line we insert after must end with a line end. A file cut between
     // the CR and the LF of its last line end gets only the LF: a second CR
@@ -181,32 +175,28 @@ std::string writeIniValue(std::string_view bytes, std::string_view section, std:
         if (!out.empty() && out.back() != '\n')
             out += out.back() == '\r' ? "\n" : "\r\n";
     };
-    const int count = static_cast<int>(lines.size());
 
-    if (loc.keyLine >= 0) {
+    if (loc.hasKey) {
         // Keep the key's spelling as the file has it.
-        std::string_view name;
-        std::string_view oldValue;
-        keyLine(lines[static_cast<std::size_t>(loc.keyLine)].text, name, oldValue);
-        copy(0, loc.keyLine);
-        out += keyText(name);
-        copy(loc.keyLine + 1, count);
+        out.append(bytes.substr(0, loc.keyLine.begin));
+        addKey(loc.keyName);
+        out.append(bytes.substr(loc.keyLine.end));
         return out;
     }
-    if (loc.sectionLine >= 0) {
-        const int after = loc.lastKeyLine >= 0 ? loc.lastKeyLine : loc.sectionLine;
-        copy(0, after + 1);
+    if (loc.hasSection) {
+        const std::size_t after = loc.hasKeys ? loc.lastKeyLine.end : loc.sectionLine.end;
+        out.append(bytes.substr(0, after));
         endLine();
-        out += keyText(keyName);
-        copy(after + 1, count);
+        addKey(trimBlanks(key));
+        out.append(bytes.substr(after));
         return out;
     }
-    copy(0, count);
+    out.append(bytes);
     endLine();
     out += '[';
     out += trimBlanks(section);
     out += "]\r\n";
-    out += keyText(keyName);
+    addKey(trimBlanks(key));
     return out;
 }
 
