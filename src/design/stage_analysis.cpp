@@ -118,8 +118,15 @@ StageAnalysis AnalyseStage(Workspace& ws, const CurveSet& set, const DesignInput
             a.up.found = IntersectLoadLine(ws.UpCurve, ws.LoadLineFull, SwingSide::HighCurrent);
         } else {
             // Past the junction the other tube is cut off and the line is R/4;
-            // a small swing stays on the R/2 part.
-            a.up.found = IntersectLoadLine(ws.UpCurve, ws.LoadLineQuarter, SwingSide::HighCurrent) ||
+            // a small swing stays on the R/2 part. A crossing of the R/2 line
+            // between the pivot and the junction is the one nearest the pivot
+            // and is taken first: a noisy curve may also cross the R/4 line
+            // beyond the junction, and looking there first ended a swing of
+            // 0 V away from the operating point. (On a curve whose current
+            // rises with the anode voltage only one of the two exists.)
+            a.up.found = (IntersectLoadLine(ws.UpCurve, ws.LoadLineHalf, SwingSide::HighCurrent) &&
+                          ws.UpCurve.U >= ws.JunctionUa) ||
+                         IntersectLoadLine(ws.UpCurve, ws.LoadLineQuarter, SwingSide::HighCurrent) ||
                          IntersectLoadLine(ws.UpCurve, ws.LoadLineHalf, SwingSide::HighCurrent);
         }
     }

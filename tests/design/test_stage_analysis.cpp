@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <random>
 
 namespace zov {
@@ -203,6 +204,26 @@ TEST(StageAnalysis, WhatRunsAtTheEdges)
             EXPECT_FALSE(ws.UpCurve.Drawn);
         }
     }
+}
+
+// Finding of the design fuzzer: in push-pull the up-swing was looked for on
+// the R/4 line beyond the junction first, so on curves with a spike of
+// current at a low anode voltage (noise) a swing of 0 V ended far from the
+// operating point and showed an output. The crossing on the R/2 line between
+// the pivot and the junction comes first now.
+TEST(StageAnalysis, PushPullWithoutSwingStaysAtTheOperatingPointOnNoisyCurves)
+{
+    const auto spiky = [](double ua, double vg1) { return ua == 20.0 ? 0.2 : test::linearIaA(ua, vg1); };
+    std::vector<float> grids(31);
+    std::iota(grids.rbegin(), grids.rend(), -30.0F);
+    Workspace ws;
+    clickAt(ws, 200.0F, 15.0F, Topology::PushPull, 20.0F, 0.0F);
+    ws.CurveSets[0] = test::makeFamily(test::sampleFamily(spiky, grids, 250.0F, {}, 500));
+    const StageDesign d =
+        applyOperatingPoint(ws, UaToX(ws, 200.0F), IaToY(ws, 15.0F), {Topology::PushPull, 20.0F, 0.0F});
+    ASSERT_TRUE(d.analysis.results);
+    EXPECT_NEAR(d.analysis.up.ua, 200.0F, 1e-3F);
+    EXPECT_NEAR(d.analysis.results->voutVpp, 0.0F, 1e-3F);
 }
 
 // Findings of the design fuzzer: a family of absurd values (a file may hold
