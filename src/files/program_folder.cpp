@@ -42,9 +42,10 @@ bool isInstalledFolder(const QString& folder)
         return false;
     const QString path = QFileInfo(folder).canonicalFilePath();
     const QString absolute = path.isEmpty() ? QDir::cleanPath(QDir(folder).absolutePath()) : path;
-    for (const char* root : {"/usr", "/bin", "/sbin", "/opt", "/snap"}) {
-        const QString r = QString::fromLatin1(root);
-        if (absolute == r || absolute.startsWith(r + QLatin1Char('/')))
+    // The folders of the system's own programs, where a package puts them.
+    for (const char* system : {"/usr/bin", "/usr/local/bin", "/bin", "/usr/sbin", "/usr/local/sbin", "/sbin",
+                               "/usr/games", "/usr/local/games"}) {
+        if (absolute == QLatin1String(system))
             return true;
     }
     return QFileInfo::exists(absolute + QStringLiteral("/../share/applications/") +

@@ -37,10 +37,10 @@ ProgramFolders runningProgramFolders();
 // permission bits, which do not bind every user).
 bool isFolderWritable(const QString& folder);
 
-// True when `folder` holds an installed program: it lies in a system folder
-// (/usr, /bin, /sbin, /opt, /snap and below), or it is the bin folder of an
-// install prefix, recognised by the program's menu entry in
-// ../share/applications.
+// True when `folder` holds an installed program: it is one of the system's
+// program folders (/usr/bin, /usr/local/bin, /bin ...), or the bin folder of
+// an install prefix, recognised by the program's menu entry in
+// ../share/applications. A build folder is neither, wherever it lies.
 bool isInstalledFolder(const QString& folder);
 
 // The executable's folder when it is writable and not installed, else the

@@ -397,7 +397,8 @@ TEST(ProgramFolder, WritableExecutableFolderUnlessInstalledElsePerUserFolder)
     }
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(isFolderWritable(dir.filePath("missing")));
-    EXPECT_FALSE(isInstalledFolder(QStringLiteral("/usrlocal")));
+    EXPECT_FALSE(isInstalledFolder(QStringLiteral("/usr/binary")));
+    EXPECT_FALSE(isInstalledFolder(QStringLiteral("/usr/src/zovograph/build")));
 }
 
 TEST(ProgramFolder, StartUpChoosesCommandLineThenLastThenDefault)
