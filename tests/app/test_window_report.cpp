@@ -196,18 +196,15 @@ TEST_F(ReportWindowTest, MenuEntriesHardCopyPreviewAndExport)
     EXPECT_EQ(script.previewed[0].curveTexts[0], window->workspace().CurveText);
     EXPECT_EQ(script.previewed[0].legend, "empty page");
 
-    // Export of the plot: PNG as large as the plot plus the axis margins, SVG
-    // and PDF; the Workspace is not touched by it.
+    // Export of the plot: a PNG as large as the plot plus the axis margins
+    // (SVG and PDF are the scene export's own tests); the Workspace is not
+    // touched by it.
     const Workspace before = window->workspace();
     const int refreshes = window->refreshCount();
     const ExportMargins margins;
-    for (const char* name : {"plot.png", "plot.svg", "plot.pdf"}) {
-        SCOPED_TRACE(name);
-        chosenFile = dir.filePath(QString::fromLatin1(name));
-        menuEntry("Mnu_ExportPlot")->trigger();
-        EXPECT_TRUE(QFile::exists(chosenFile));
-    }
-    const QImage png(dir.filePath(QStringLiteral("plot.png")));
+    chosenFile = dir.filePath(QStringLiteral("plot.png"));
+    menuEntry("Mnu_ExportPlot")->trigger();
+    const QImage png(chosenFile);
     EXPECT_EQ(png.size(), window->scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom));
     // The plot's pixels are those of the screen: the family in its colour at
     // the same place.

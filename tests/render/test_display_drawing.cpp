@@ -49,26 +49,6 @@ TEST(Scales, ConversionsRoundTrip)
     }
 }
 
-TEST(PutDot, DrawsWithGivenAttributesAndRestoresSurface)
-{
-    RecordingSurface s;
-    s.setColour(rgb(1, 2, 3));
-    s.setPenWidth(2);
-    PutDotXY(s, rgb(0, 255, 255), 7.0F, 12.5F, 1000.0F, 2000.0F);  // 12.5 -> 12 (half to even)
-    PutDotUI(s, workspaceAt("20", "1"), rgb(255, 0, 0), 13.0F, 3.5F, 80.0F, 4.0F);  // 3.5 -> 4
-    const auto points = s.points();
-    ASSERT_EQ(points.size(), 2U);
-    expectAt(points[0], 1000.0, 2000.0);
-    EXPECT_EQ(points[0].colour, rgb(0, 255, 255));
-    EXPECT_EQ(points[0].drawMode, kDrawModeXor);
-    EXPECT_EQ(points[0].penWidth, 12);
-    expectAt(points[1], 32768.0, 32768.0);
-    EXPECT_EQ(points[1].penWidth, 4);
-    EXPECT_EQ(s.colour(), rgb(1, 2, 3));
-    EXPECT_EQ(s.drawMode(), kDrawModeCopy);
-    EXPECT_EQ(s.penWidth(), 2);
-}
-
 TEST(DrawCurveText, CurvesAreLabelledAtTheirEndsZeroPointsSkippedAndAnEmptyLineEnds)
 {
     RecordingSurface s;  // 20 V/div, 1 mA/div: 409.6 units/V, 8192 units/mA
