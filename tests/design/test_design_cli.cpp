@@ -1,7 +1,6 @@
 // zov-cli design end to end, against the engine, on the straight-line family
 // (gm 1 mA/V, rp 20 kOhm; grid 1 0 ... -30 V, grid 2 250 V).
 #include "cli_runner.h"
-#include "reference_families.h"
 #include "straight_family.h"
 #include "design/stage_analysis.h"
 #include "plot/scales.h"
@@ -97,29 +96,6 @@ TEST(DesignCli, DefaultsAbsentValuesAndExitCodes)
     // A first line too short: the file reads but does not load.
     const QJsonObject json = design(ok, 1, testing::writeTempFile(dir, "short.tdf", "1 2\r\n100 0.001 -1 0 250\r\n"));
     EXPECT_FALSE(at(json, "parameters", "found").toBool());
-}
-
-// On a measured family: "not found" far outside it, and inside it an
-// operating curve that passes through the point (no swing: both ends of the
-// swing are the operating point).
-TEST(DesignCli, MeasuredFamilyOutsideAndInside)
-{
-    const std::string tdf = test::referenceTdf(test::k300B);
-    if (tdf.empty())
-        GTEST_SKIP() << "reference family not available: " << test::k300B;
-    QTemporaryDir dir;
-    const QString file = testing::writeTempFile(dir, "300B.tdf", QByteArray::fromStdString(tdf));
-    const QJsonObject outside = design({"--ua", "399", "--ia", "1000", "--load", "3", "--vdiv", "100", "--madiv", "200"}, 0, file);
-    EXPECT_FALSE(outside["offPlot"].toBool());
-    EXPECT_FALSE(at(outside, "parameters", "found").toBool());
-    EXPECT_FALSE(at(outside, "opCurve", "built").toBool());
-    EXPECT_TRUE(outside["results"].isNull());
-    const QJsonObject inside = design({"--ua", "300", "--ia", "100", "--load", "3", "--vin", "0", "--vdiv", "50", "--madiv", "20"}, 0, file);
-    EXPECT_TRUE(at(inside, "opCurve", "built").toBool());
-    EXPECT_TRUE(inside["results"].isObject());
-    EXPECT_NEAR(at(inside, "up", "ua").toDouble(), 300.0, 0.03);
-    EXPECT_NEAR(at(inside, "down", "ua").toDouble(), 300.0, 0.03);
-    EXPECT_NEAR(at(inside, "down", "ia").toDouble(), 100.0, 0.01);
 }
 
 // A file name that is not valid UTF-8 is opened by its own bytes. Qt decodes
