@@ -331,25 +331,6 @@ TEST_F(CookTest, CursorReadoutFollowsThePointer)
     EXPECT_NE(pixelAt(20000.0F, 40000.0F), QColor(0, 192, 0));
 }
 
-// Operating point and pointer as in the read-out's worked example: 250 V /
-// 40 mA and 150 V / 60 mA in push-pull give Po: 1.3 and LbPout 1.4.
-TEST_F(CookTest, SwingPowerReadoutWithAnOperatingPoint)
-{
-    setText("CbVdiv", "50");
-    setText("CbMaDiv", "10");
-    choose("OptPP");
-    importInto(0, writeFile(QStringLiteral("straight.tdf"), straightFamilyTdf()));
-    applyAll();
-    window->RefreshScope();
-    Workspace& ws = window->workspace();
-    // The marker exactly at 250 V / 40 mA, as a placed point leaves it.
-    ws.MarkerX = UaToX(ws, 250.0F);
-    ws.MarkerY = IaToY(ws, 40.0F);
-    window->designController().Scope_MouseMove(UaToX(ws, 150.0F), IaToY(ws, 60.0F));
-    EXPECT_EQ(text("FlyingPo"), QStringLiteral("Po: 1.3"));
-    EXPECT_EQ(text("LbPout"), QStringLiteral("1.4"));
-}
-
 TEST_F(CookTest, MatchShowsEachSlotInItsColourAndDiffTheDifferenceAtTheOffset)
 {
     setText("CbVdiv", "100");
