@@ -66,7 +66,7 @@ set(ZOV_TEST_ENVIRONMENT
   "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/xdg-runtime;LC_ALL=C.UTF-8")
 if(ZOV_SANITIZE)
   list(APPEND ZOV_TEST_ENVIRONMENT
-    "ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+    "ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
     "UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1"
     "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0")
 endif()
