@@ -14,6 +14,7 @@
 #include "files/tdf_file.h"
 #include "qt_wait.h"
 #include "app/gui/snapshot.h"
+#include "cli_runner.h"
 #include "reference_tdf.h"
 
 #include <QDir>
@@ -23,7 +24,6 @@
 #include <QAction>
 #include <QImage>
 #include <QLineEdit>
-#include <QProcess>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -141,11 +141,7 @@ TEST(Snapshot, DescribesEveryNamedControl)
     EXPECT_GT(inWindow.y(), option->y());  // not the frame-relative position
 }
 
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
-}
+using zov::testing::fileBytes;
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -567,28 +563,11 @@ TEST_F(ProjectWindowTest, TheOperatingPointAndTheDesignComeBackAfterARestart)
 
 // ---- zov --snapshot as a process --------------------------------------------
 
-struct ZovRun {
-    int exitCode = -1;
-    QByteArray err;
-};
-
-ZovRun runZov(const QStringList& args, const QString& workingDir)
+// The window program, headless like this test.
+zov::testing::CliRun runZov(const QStringList& args, const QString& workingDir)
 {
-    QProcess p;
-    p.setWorkingDirectory(workingDir);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(ZOV_BINARY_DIR "/src/app/gui/zov"), args);
-    ZovRun run;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.err = p.readAllStandardError();
-    return run;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return zov::testing::runProgram(QStringLiteral(ZOV_BINARY_DIR "/src/app/gui/zov"), args, 60000, workingDir);
 }
 
 QJsonObject readJson(const QString& path)
@@ -604,7 +583,7 @@ TEST(SnapshotProcess, WritesThePictureAndTheControlsAndLeavesTheRecentFileAlone)
     writeFile(project, "[Form]\r\nMode=Capture\r\n[DISPLAY]\r\nUa=50\r\n[DATA]\r\nVG2=300\r\n");
     const QString mru = QStringLiteral(ZOV_BINARY_DIR "/src/app/gui/ZOV.mru");
     const std::string mruBefore = fileBytes(mru);
-    const ZovRun run = runZov({project, "--snapshot", dir.filePath("w.png"), "--controls", dir.filePath("w.json"),
+    const auto run = runZov({project, "--snapshot", dir.filePath("w.png"), "--controls", dir.filePath("w.json"),
                                "--size", "1024x700"},
                               dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -621,7 +600,7 @@ TEST(SnapshotProcess, WritesThePictureAndTheControlsAndLeavesTheRecentFileAlone)
     EXPECT_GT(scope[0].toInt() + scope[2].toInt(), 1024 - 40);
     EXPECT_EQ(fileBytes(mru), mruBefore);
 
-    const ZovRun bad = runZov({project, "--snapshot", dir.filePath("no/such/w.png")}, dir.path());
+    const auto bad = runZov({project, "--snapshot", dir.filePath("no/such/w.png")}, dir.path());
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.err.contains("no/such/w.png")) << bad.err.toStdString();
 }

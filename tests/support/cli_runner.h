@@ -24,11 +24,14 @@ struct CliRun {
     QByteArray err;
 };
 
-inline CliRun runCli(const QStringList& args, int timeoutMs = 30000)
+// Runs `program` in `workingDir` (this process's own when empty).
+inline CliRun runProgram(const QString& program, const QStringList& args, int timeoutMs = 30000,
+                         const QString& workingDir = {})
 {
     CliRun r;
     QProcess p;
-    p.start(cliPath(), args);
+    p.setWorkingDirectory(workingDir);
+    p.start(program, args);
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished();
@@ -39,6 +42,8 @@ inline CliRun runCli(const QStringList& args, int timeoutMs = 30000)
     r.err = p.readAllStandardError();
     return r;
 }
+
+inline CliRun runCli(const QStringList& args, int timeoutMs = 30000) { return runProgram(cliPath(), args, timeoutMs); }
 
 // Writes `bytes` to `name` inside `dir` and returns the full path.
 inline QString writeTempFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
