@@ -5,6 +5,7 @@
 
 #include "window_fixture.h"
 
+#include "cli_runner.h"
 #include "reference_tdf.h"
 #include "straight_family.h"
 #include "app/gui/design_controller.h"
@@ -48,11 +49,7 @@ protected:
 
     QString writeFile(const QString& name, const std::string& bytes)
     {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        return path;
+        return zov::testing::writeTempFile(dir, name, QByteArray::fromStdString(bytes));
     }
     // A reference family as a TDF file; empty when the reference data is missing.
     QString referenceFile(const char* relative, const QString& name)

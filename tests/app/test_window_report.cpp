@@ -4,6 +4,7 @@
 // through the scene. The report controller is also driven alone, against a
 // Workspace and plain values, without the window's widgets.
 #include "window_fixture.h"
+#include "cli_runner.h"
 #include "straight_family.h"
 
 #include "app/gui/report_controller.h"
@@ -300,10 +301,7 @@ TEST(ReportControllerAlone, HardCopyReadsTheTickedSlotFilesAtPrintTime)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const auto writeFile = [&](const char* name, const char* bytes) {
-        QFile f(dir.filePath(QString::fromLatin1(name)));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        return zov::testing::writeTempFile(dir, QString::fromLatin1(name), bytes);
     };
     const QString a = writeFile("a.tdf", "100 0.001 -1 0 0\r\n200 0.003 -1 0 0\r\n");
     const QString b = writeFile("b.tdf", "50 0.002 -2 0 0\r\n");

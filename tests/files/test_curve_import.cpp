@@ -1,6 +1,7 @@
 // Curve files of other tracers and digitizers: every family of the reference
 // data, hand-made files of each shape, the faults, a 100 MB file, and the
 // slot reader that takes any of them.
+#include "cli_runner.h"
 #include "files/curve_import.h"
 #include "files/tdf_file.h"
 #include "sanitizers.h"
@@ -345,10 +346,7 @@ TEST(CurveImport, SlotReaderTakesEveryShape)
 {
     QTemporaryDir dir;
     const auto write = [&](const char* name, const std::string& text) {
-        QFile f(dir.filePath(QLatin1String(name)));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text.data(), static_cast<qint64>(text.size()));
-        return f.fileName();
+        return testing::writeTempFile(dir, QLatin1String(name), QByteArray::fromStdString(text));
     };
     const std::string wide = "Ua,-1,-2\n10,0.5,0.2\n20,0.9,0.4\n";
     const std::string tdf = "0.94 0 -2 0 250\r\n41.36 0.000864 -2 0 250\r\n40.42 0.000185 -4 0 250\r\n";
