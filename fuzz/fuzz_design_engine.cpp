@@ -7,8 +7,9 @@
 //  - every number the engine reports is finite, and a parameter it found is;
 //  - a result is absent exactly when the engine says nothing is shown: no
 //    placement outside the margins, no parameters when none were found, no
-//    stage results unless both ends of the swing met the load line, no gain
-//    without a swing, no H2 in push-pull or without a swing;
+//    stage results unless both ends of the swing met the load line (and
+//    none with a figure too large for a 32-bit value), no gain without a
+//    swing, no H2 in push-pull or without a swing;
 //  - the texts of the frame follow the same rule and never show NaN or Inf;
 //  - with no input swing, both ends of the swing found are the operating point.
 
@@ -22,6 +23,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -184,7 +186,18 @@ void checkDesign(const StageDesign& d, const Workspace& ws, const DesignInputs& 
 
     check(!a.results || a.ran);
     check(a.beep == (a.ran && !a.up.found));
-    check(a.results.has_value() == (a.up.found && a.down.found));
+    // Both ends found and no results: a figure too large for a 32-bit value.
+    const double u1 = a.up.ua;
+    const double u2 = a.down.ua;
+    const double ua0 = ws.OperatingUa;
+    const bool huge = !(std::fabs((a.up.iaMa - static_cast<double>(a.down.iaMa)) * (u2 - u1) / 8000.0) <= FLT_MAX &&
+                        std::fabs(4.0 * (ua0 - u1) * 4.0 * (ua0 - u1) / 8000.0 / ws.LoadKOhm) <= FLT_MAX &&
+                        std::fabs(u2 - u1) <= FLT_MAX && std::fabs(u2 - ua0) <= FLT_MAX && std::fabs(u1 - ua0) <= FLT_MAX &&
+                        std::fabs(a.up.iaMa - static_cast<double>(a.down.iaMa)) <= FLT_MAX &&
+                        std::fabs(a.down.iaMa - static_cast<double>(ws.OperatingIa)) <= FLT_MAX &&
+                        std::fabs(a.up.iaMa - static_cast<double>(ws.OperatingIa)) <= FLT_MAX);
+    check(!a.results || (a.up.found && a.down.found));
+    check(a.results || !(a.up.found && a.down.found) || huge);
     check(!a.ran || ws.UpCurve.Drawn == a.up.found);
     check(!a.down.computed || ws.DownCurve.Drawn == a.down.found);
     for (const SwingEnd* end : {&a.up, &a.down}) {
@@ -200,8 +213,12 @@ void checkDesign(const StageDesign& d, const Workspace& ws, const DesignInputs& 
     if (a.results) {
         const StageResults& r = *a.results;
         check(finite(r.voutVpp) && finite(r.poutW));
-        check(r.gain.has_value() == (inputs.vinVpp != 0.0F) && (!r.gain || finite(*r.gain)));
-        check(r.h2Percent.has_value() == (inputs.topology == Topology::SingleEnded && a.up.ua != a.down.ua));
+        const double gain = r.voutVpp / static_cast<double>(inputs.vinVpp);
+        check(r.gain.has_value() == (inputs.vinVpp != 0.0F && std::fabs(gain) <= FLT_MAX));
+        check(!r.gain || finite(*r.gain));
+        const double h2 = ((u1 + u2) / 2.0 - ua0) / (u1 - u2) * 100.0;
+        check(r.h2Percent.has_value() ==
+              (inputs.topology == Topology::SingleEnded && a.up.ua != a.down.ua && std::fabs(h2) <= FLT_MAX));
         check(!r.h2Percent || finite(*r.h2Percent));
         for (const SpanTag& s : r.spans)
             check(finite(s.dU) && finite(s.dI) && finite(s.u) && finite(s.i));

@@ -55,7 +55,28 @@ Placement PlaceOperatingPoint(Workspace& ws, float x, float y, const DesignInput
 
 namespace {
 
-StageResults computeResults(const Workspace& ws, const SwingEnd& up, const SwingEnd& down,
+// A figure as a 32-bit value, or none when it does not fit one.
+std::optional<float> figure(double value)
+{
+    if (!(std::fabs(value) <= std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return static_cast<float>(value);
+}
+
+bool isFinite(const StageResults& r)
+{
+    bool finite = std::isfinite(r.voutVpp) && std::isfinite(r.poutW);
+    for (const SpanTag& s : r.spans)
+        finite = finite && std::isfinite(s.dU) && std::isfinite(s.dI) && std::isfinite(s.u) && std::isfinite(s.i);
+    return finite;
+}
+
+// The results, or none when a figure does not fit a 32-bit value: on a family
+// of absurd values (a file may hold any numbers) the output power of a swing
+// between two such points would otherwise be shown as "InfW". A gain or an H2
+// too large to show (a swing of 1e-38 V typed in) is absent like the gain
+// without a swing.
+std::optional<StageResults> computeResults(const Workspace& ws, const SwingEnd& up, const SwingEnd& down,
                             const DesignInputs& inputs)
 {
     const double u1 = up.ua;
@@ -73,7 +94,7 @@ StageResults computeResults(const Workspace& ws, const SwingEnd& up, const Swing
         res.poutW = static_cast<float>((i1 - i2) * (u2 - u1) / 8000.0);
         // Without a swing there is no distortion figure, not a division by zero.
         if (u1 != u2)
-            res.h2Percent = static_cast<float>(((u1 + u2) / 2.0 - ua0) / (u1 - u2) * 100.0);
+            res.h2Percent = figure(((u1 + u2) / 2.0 - ua0) / (u1 - u2) * 100.0);
     } else {
         // One tube swings from the operating point to the up-swing point; the
         // anode-to-anode load sees four times that swing across R.
@@ -84,10 +105,12 @@ StageResults computeResults(const Workspace& ws, const SwingEnd& up, const Swing
     res.voutVpp = static_cast<float>(vout);
     // Vin = 0 leaves the gain undefined: it is absent rather than infinite.
     if (inputs.vinVpp != 0.0F)
-        res.gain = static_cast<float>(vout / inputs.vinVpp);
+        res.gain = figure(vout / inputs.vinVpp);
     res.spans[0] = {static_cast<float>(u2 - u1), static_cast<float>(i1 - i2), ws.OperatingUa, ws.OperatingIa};
     res.spans[1] = {static_cast<float>(u2 - ua0), static_cast<float>(i2 - ia0), down.ua, down.iaMa};
     res.spans[2] = {static_cast<float>(u1 - ua0), static_cast<float>(i1 - ia0), up.ua, up.iaMa};
+    if (!isFinite(res))
+        return std::nullopt;
     return res;
 }
 

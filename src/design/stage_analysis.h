@@ -59,9 +59,9 @@ struct SpanTag {
 
 struct StageResults {
     float voutVpp = 0.0F;
-    std::optional<float> gain;       // absent when Vin = 0
+    std::optional<float> gain;       // absent when Vin = 0 (or too large for a 32-bit value)
     float poutW = 0.0F;
-    std::optional<float> h2Percent;  // single-ended only; absent when U1 = U2
+    std::optional<float> h2Percent;  // single-ended only; absent when U1 = U2 (or too large)
     SpanTag spans[3];                // swing, down-swing end, up-swing end
 };
 
@@ -70,6 +70,8 @@ struct StageAnalysis {
     SwingEnd up;
     SwingEnd down;
     bool beep = false;  // no up-swing curve or no up-swing intersection
+    // Absent unless both ends of the swing were found, and when a figure
+    // does not fit a 32-bit value.
     std::optional<StageResults> results;
 };
 

@@ -40,14 +40,16 @@ QString qtext(std::string_view text)
 }
 
 // A value as it goes into the file. CR and LF would break the line structure
-// and become blanks. A reader drops one leading apostrophe, so a value that
-// starts with one gets a second and reads back as typed.
+// and become blanks. A reader drops the blanks around a value and then one
+// leading apostrophe, so a value whose first character after its blanks is
+// an apostrophe gets a second one and reads back as typed.
 std::string storedValue(std::string text)
 {
     std::replace(text.begin(), text.end(), '\r', ' ');
     std::replace(text.begin(), text.end(), '\n', ' ');
-    if (!text.empty() && text.front() == '\'')
-        text.insert(text.begin(), '\'');
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first != std::string::npos && text[first] == '\'')
+        text.insert(first, 1, '\'');
     return text;
 }
 

@@ -141,6 +141,19 @@ TEST(ProjectFile, NumberTextsAndReadingRules)
         EXPECT_EQ(hasOperatingPoint(readProjectSettings(std::string("[COOKING]\n") + text)), placed) << text;
 }
 
+// Finding of the project-file fuzzer: a text whose first character after its
+// blanks is an apostrophe lost the apostrophe on a save (the reader trims the
+// blanks, then drops one apostrophe, which the writer had not doubled).
+TEST(ProjectFile, TextsReadBackAsTypedLessTheirBlanks)
+{
+    for (const char* typed : {"'50", " '50", "\t''x", "250 ", "\r'a"}) {
+        ProjectSettings s;
+        s.Vg2Text = QString::fromLatin1(typed);
+        const QString expected = QString(s.Vg2Text).replace(QLatin1Char('\r'), QLatin1Char(' ')).trimmed();
+        EXPECT_EQ(readProjectSettings(writeProjectSettings({}, s)).Vg2Text, expected) << typed;
+    }
+}
+
 TEST(ProjectFile, OperatingPointsReadBackWithinSevenDigits)
 {
     // Any voltage and current a design can hold comes back to within half a
