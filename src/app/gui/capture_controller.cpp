@@ -102,10 +102,11 @@ void CaptureController::onSweepFinished(bool completed, const QString& text)
     m_view.setStopEnabled(false);
     if (!text.isEmpty())
         emit message(text, MessageIcon::None);
-    // A sweep stopped by the user keeps its curves, and they can be saved
-    // like those of a complete sweep.
-    const bool stoppedWithData = text.isEmpty() && !m_ws.CurveText.empty();
-    if (completed || stoppedWithData) {
+    // A sweep stopped by the user or ended by a failed exchange keeps the
+    // curves of its completed steps, and they can be saved like those of a
+    // complete sweep: a fault of the module must not cost the measurements
+    // made before it. Without curves the buttons stay as they were.
+    if (completed || !m_ws.CurveText.empty()) {
         m_view.setSaveEnabled(true);
         m_view.setFamilyActionsEnabled(true);
     }
