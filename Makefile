@@ -6,10 +6,11 @@ FUZZ_BUILD ?= build-fuzz
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
+SOAK_SWEEPS ?= 500
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run demo test bench fuzz sanitize package clean
+.PHONY: all deps configure build run demo test soak bench fuzz sanitize package clean
 
 all: build
 
@@ -32,8 +33,13 @@ run: build
 demo: build
 	scripts/demo-capture.sh $(BUILD)
 
+# The soak run (label "soak") is left to `make soak`.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE soak
+
+# 500 consecutive sweeps from the virtual module in one process; prints its figures.
+soak: build
+	cd $(BUILD) && ZOV_SOAK_SWEEPS=$(SOAK_SWEEPS) ctest --output-on-failure -V -L soak
 
 bench: build
 	@set -e; for b in $(BUILD)/bench/*/bench_*; do \
