@@ -108,7 +108,11 @@ TEST_P(SerialFaultTest, TheSweepEndsWithBothMessagesKeepingTheCurvesMeasured)
 
     if (kept > 0) {
         ASSERT_TRUE(enabled("BtExport")) << "the curves measured before the fault can be saved";
+        const std::string measured = window->workspace().CurveText;
         control<QPushButton>("BtExport")->click();
+        QFile written(saveAs);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll().toStdString(), measured + "\r\n") << "written byte for byte";
         CurveSet set;
         set.FileName = saveAs;
         ASSERT_TRUE(ReadCurveSet(set));
