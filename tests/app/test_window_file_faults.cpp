@@ -156,7 +156,13 @@ TEST_P(FileFaultsTest, TheTargetKeepsItsBytesTheMessageNamesItAndTheFamilyIsSave
     prepare(GetParam());
     if (IsSkipped() || HasFatalFailure())
         return;
-    std::cout << "[          ] " << (mount ? "on a tmpfs mounted by the test" : "without a mount") << '\n';
+    if (GetParam() != Fault::MissingFolder) {
+        std::cout << "[          ] " << (mount ? "on a tmpfs mounted by the test"
+                                                : "without a mount (" + noMount + "): "
+                                                    + (GetParam() == Fault::FullFileSystem ? "an injected ENOSPC"
+                                                                                          : "a file of mode 0444"))
+                  << '\n';
+    }
     const struct {
         const char* action;
         QString path;
