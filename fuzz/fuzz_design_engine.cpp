@@ -229,7 +229,11 @@ void checkDesign(const StageDesign& d, const Workspace& ws, const DesignInputs& 
     // crossing just past the pivot, and the up-swing is then not found: so
     // the ends are checked where they were found.)
     if (a.results && inputs.vinVpp == 0.0F) {
-        const float tolerance = 1e-4F * std::max(1.0F, std::fabs(ws.OperatingUa));
+        // Within the rounding of the voltage, and of the current carried
+        // along the load line (R I: kOhm x mA = V), which on a family of
+        // absurd currents is itself absurd.
+        const double tolerance = 1e-4 * std::max(1.0, std::fabs(ua0)) +
+                                 1e-5 * ws.LoadKOhm * std::fabs(static_cast<double>(ws.OperatingIa));
         check(std::fabs(a.up.ua - ws.OperatingUa) <= tolerance && std::fabs(a.down.ua - ws.OperatingUa) <= tolerance);
     }
 }
