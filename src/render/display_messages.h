@@ -6,6 +6,7 @@ namespace zov::display_messages {
 
 inline constexpr char kUnknownExtension[] = "unknown output format (use .png, .svg or .pdf)";
 inline constexpr char kCannotWrite[] = "cannot write the output file";
+inline constexpr char kPictureNotDrawn[] = "the picture could not be drawn";
 inline constexpr char kCannotRead[] = "cannot read";
 inline constexpr char kMissingOutput[] = "render needs --out FILE";
 inline constexpr char kMissingInput[] = "render needs a curve file";

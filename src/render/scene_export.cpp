@@ -2,12 +2,14 @@
 
 #include "render/qt_colour.h"
 
+#include "files/atomic_write.h"
+
 #include "plot/collecting_label_sink.h"
 #include "render/display_messages.h"
 #include "render/painter_surface.h"
 #include "plot/scope_labels.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QImage>
@@ -98,6 +100,55 @@ SceneOutput paintExportScene(QPainter& painter, const QRect& area, const SceneIn
     return output;
 }
 
+std::optional<QByteArray> renderScene(ExportFormat format, const QSize& size, const SceneInputs& inputs)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPainter painter;
+    switch (format) {
+    case ExportFormat::Png: {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        if (!painter.begin(&image))
+            return std::nullopt;
+        paintExportScene(painter, image.rect(), inputs);
+        painter.end();
+        if (!image.save(&buffer, "PNG"))
+            return std::nullopt;
+        break;
+    }
+    case ExportFormat::Svg: {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setResolution(kVectorDpi);
+        svg.setTitle(QStringLiteral("Zovograph plot"));
+        if (!painter.begin(&svg))
+            return std::nullopt;
+        paintExportScene(painter, QRect(QPoint(0, 0), size), inputs);
+        painter.end();
+        break;
+    }
+    case ExportFormat::Pdf: {
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(kVectorDpi);
+        pdf.setPageLayout(QPageLayout(
+            QPageSize(QSizeF(size.width() * 72.0 / kVectorDpi, size.height() * 72.0 / kVectorDpi),
+                      QPageSize::Point, QString(), QPageSize::ExactMatch),
+            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        pdf.setTitle(QStringLiteral("Zovograph plot"));
+        if (!painter.begin(&pdf))
+            return std::nullopt;
+        paintExportScene(painter, QRect(0, 0, pdf.width(), pdf.height()), inputs);
+        painter.end();
+        break;
+    }
+    }
+    return bytes;
+}
+
 bool exportScene(const QString& path, const QSize& size, const SceneInputs& inputs, QString* error)
 {
     const auto fail = [&](const QString& message) {
@@ -110,52 +161,13 @@ bool exportScene(const QString& path, const QSize& size, const SceneInputs& inpu
         return fail(QString::fromLatin1(display_messages::kUnknownExtension));
     const QString cannotWrite =
         QString::fromLatin1(display_messages::kCannotWrite) + QLatin1String(" ") + path;
-
-    if (*format == ExportFormat::Png) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            paintExportScene(painter, image.rect(), inputs);
-        }
-        if (!image.save(path, "PNG"))
-            return fail(cannotWrite);
-        return true;
-    }
-
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(cannotWrite + QLatin1String(": ") + file.errorString());
-
-    if (*format == ExportFormat::Svg) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setResolution(kVectorDpi);
-        svg.setTitle(QStringLiteral("Zovograph plot"));
-        QPainter painter;
-        if (!painter.begin(&svg))
-            return fail(cannotWrite);
-        paintExportScene(painter, QRect(QPoint(0, 0), size), inputs);
-        painter.end();
-    } else {
-        QPdfWriter pdf(&file);
-        pdf.setResolution(kVectorDpi);
-        pdf.setPageLayout(QPageLayout(
-            QPageSize(QSizeF(size.width() * 72.0 / kVectorDpi, size.height() * 72.0 / kVectorDpi),
-                      QPageSize::Point, QString(), QPageSize::ExactMatch),
-            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        pdf.setTitle(QStringLiteral("Zovograph plot"));
-        QPainter painter;
-        if (!painter.begin(&pdf))
-            return fail(cannotWrite);
-        paintExportScene(painter, QRect(0, 0, pdf.width(), pdf.height()), inputs);
-        painter.end();
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return fail(cannotWrite + QLatin1String(": ") + file.errorString());
+    const std::optional<QByteArray> bytes = renderScene(*format, size, inputs);
+    if (!bytes)
+        return fail(cannotWrite);
+    const FileResult written = replaceFileAtomically(
+        path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+    if (!written.ok)
+        return fail(cannotWrite + QLatin1String(": ") + written.error);
     return true;
 }
 

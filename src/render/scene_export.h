@@ -5,6 +5,7 @@
 
 #include "render/scene.h"
 
+#include <QByteArray>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -37,10 +38,15 @@ QRect exportPlotRect(const QRect& area, const ExportMargins& margins = {});
 SceneOutput paintExportScene(QPainter& painter, const QRect& area, const SceneInputs& inputs,
                              const ExportMargins& margins = {});
 
+// The scene as the bytes of a file of `format`, `size` device pixels large;
+// nothing when it could not be drawn.
+std::optional<QByteArray> renderScene(ExportFormat format, const QSize& size, const SceneInputs& inputs);
+
 // Writes the scene to `path` in the format of its extension, `size` device
 // pixels large (PDF and SVG at 96 dots per inch, so pen widths keep their
 // screen look). False with a message in *error when the extension is unknown
-// or the file cannot be written.
+// or the file cannot be written. The file is replaced whole: a failed write
+// leaves what was there before, never a cut-short picture.
 bool exportScene(const QString& path, const QSize& size, const SceneInputs& inputs, QString* error);
 
 }  // namespace zov

@@ -6,12 +6,14 @@
 #include "display_fixtures.h"
 #include "reference_tdf.h"
 #include "design/design_inputs.h"
+#include "files/atomic_write.h"
 #include "files/tdf_file.h"
 #include "render/painter_surface.h"
 #include "render/recording_surface.h"
 #include "render/scene.h"
 #include "render/scene_export.h"
 
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -160,6 +162,29 @@ TEST(ScenePurity, ScaleTextsThatAreNoNumberKeepTheScalesInForce)
         EXPECT_FLOAT_EQ(out.scales.ScopeUnitsPerVolt, 8192.0F / c.voltsPerDiv);
         EXPECT_FLOAT_EQ(out.scales.ScopeUnitsPerMa, 8192.0F / c.maPerDiv);
         EXPECT_EQ(ws.VoltsPerDiv, 50.0F);
+    }
+}
+
+TEST(ScenePurity, AFailedExportKeepsTheFileThatWasThereAndNamesIt)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const Workspace ws;
+    for (const char* extension : {"png", "svg", "pdf"}) {
+        const QString path = folder.filePath(QStringLiteral("old.") + QLatin1String(extension));
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the picture before");
+        old.close();
+        setInjectedWriteFailure(QStringLiteral("No space left on device"));
+        QString error;
+        const bool written = exportScene(path, QSize(400, 300), sceneInputs(ws), &error);
+        setInjectedWriteFailure(QString());
+        EXPECT_FALSE(written) << extension;
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String("No space left on device"))) << error.toStdString();
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("the picture before")) << extension;
     }
 }
 

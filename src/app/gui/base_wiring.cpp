@@ -28,12 +28,11 @@
 
 #include "files/atomic_write.h"
 #include "files/files_messages.h"
+#include "render/display_messages.h"
 #include "render/scene_export.h"
 
 #include <QAction>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace zov::gui {
 
@@ -187,19 +186,19 @@ bool Base::exportPlot(const QString& path, QString* error)
     // The plot itself as large as on screen, the axis values in the margins.
     const ExportMargins margins;
     const QSize size = scope()->size() + QSize(margins.left + margins.right, margins.top + margins.bottom);
-    // Drawn into a scratch file first, then put in place whole: a failed
-    // write never leaves a half-written picture under the chosen name.
-    QTemporaryDir scratch;
-    const QString drawn = scratch.filePath(QStringLiteral("plot.") + QFileInfo(path).suffix());
-    if (!scratch.isValid() || !exportScene(drawn, size, inputs, error)) {
-        if (error != nullptr && !scratch.isValid())
-            *error = msg::writeFailed(path, scratch.errorString());
+    // Drawn in memory first, then put in place whole: a failed write never
+    // leaves a half-written picture under the chosen name.
+    const std::optional<ExportFormat> format = exportFormatFor(path);
+    const std::optional<QByteArray> bytes =
+        format ? renderScene(*format, size, inputs) : std::optional<QByteArray>();
+    if (!bytes) {
+        if (error != nullptr)
+            *error = msg::writeFailed(path, QString::fromLatin1(format ? display_messages::kPictureNotDrawn
+                                                                      : display_messages::kUnknownExtension));
         return false;
     }
-    QFile file(drawn);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const FileResult written =
-        replaceFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        replaceFileAtomically(path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     if (!written.ok && error != nullptr)
         *error = msg::writeFailed(path, written.error);
     return written.ok;
