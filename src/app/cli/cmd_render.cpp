@@ -87,26 +87,10 @@ int runRender(const QStringList& args)
     if (const auto exit = cli.parse(args))
         return *exit;
 
-    QString voltsPerDiv = QStringLiteral("20");
-    QString maPerDiv = QStringLiteral("1");
-    QString power = QStringLiteral("2");
+    ScaleTexts scaleTexts;
+    if (const auto exit = readScaleOptions(cli, scaleTexts))
+        return *exit;
     QSize size(1200, 900);
-    // Scales must be positive (a zero or negative scale has no picture); the
-    // limit may be 0 but not negative.
-    for (const char* name : {"vdiv", "madiv", "pd"}) {
-        if (!cli.isSet(name))
-            continue;
-        const bool isPower = QLatin1String(name) == QLatin1String("pd");
-        const auto number = cli.number(name);
-        if (!number || (isPower ? *number < 0.0 : *number <= 0.0)) {
-            return cli.fail(QStringLiteral("--%1 %2 '%3'")
-                                    .arg(QLatin1String(name),
-                                         QString::fromLatin1(isPower ? msg::kNeedsNonNegative : msg::kNeedsPositive),
-                                         cli.text(name)));
-        }
-        (isPower ? power : QLatin1String(name) == QLatin1String("vdiv") ? voltsPerDiv : maPerDiv) =
-            cli.text(name).trimmed();
-    }
     if (cli.isSet("size")) {
         const auto parsed = parseSize(cli.text("size"));
         if (!parsed)
@@ -143,9 +127,9 @@ int runRender(const QStringList& args)
     }
 
     SceneInputs inputs = sceneInputs(ws);
-    inputs.voltsPerDivText = voltsPerDiv.toStdString();
-    inputs.maPerDivText = maPerDiv.toStdString();
-    inputs.powerText = power.toStdString();
+    inputs.voltsPerDivText = scaleTexts.voltsPerDiv.toStdString();
+    inputs.maPerDivText = scaleTexts.maPerDiv.toStdString();
+    inputs.powerText = scaleTexts.power.toStdString();
     if (!exportScene(outPath, size, inputs, &error)) {
         std::fprintf(stderr, "zov-cli render: %s\n", qPrintable(error));
         return 1;

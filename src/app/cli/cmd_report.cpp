@@ -73,28 +73,12 @@ int runReport(const QStringList& args)
         return cli.fail(QStringLiteral("unknown output format (use .pdf, .png or .svg): ") + outPath);
 
     ReportInputs inputs;
-    QString voltsPerDiv = QStringLiteral("20");
-    QString maPerDiv = QStringLiteral("1");
-    // Scales must be positive (a zero or negative scale has no picture); the
-    // limit may be 0 but not negative.
-    for (const char* name : {"vdiv", "madiv", "pd"}) {
-        if (!cli.isSet(name))
-            continue;
-        const bool isPower = QLatin1String(name) == QLatin1String("pd");
-        const auto number = cli.number(name);
-        if (!number || (isPower ? *number < 0.0 : *number <= 0.0)) {
-            return cli.fail(QStringLiteral("--%1 expects a number %2: '%3'")
-                                .arg(QLatin1String(name), isPower ? QStringLiteral("of 0 or more")
-                                                                  : QStringLiteral("above 0"),
-                                     cli.text(name)));
-        }
-        if (isPower)
-            inputs.powerText = cli.text(name).trimmed().toStdString();
-        else
-            (QLatin1String(name) == QLatin1String("vdiv") ? voltsPerDiv : maPerDiv) = cli.text(name).trimmed();
-    }
+    ScaleTexts scaleTexts;
+    if (const auto exit = readScaleOptions(cli, scaleTexts))
+        return *exit;
+    inputs.powerText = scaleTexts.power.toStdString();
     Workspace scales;
-    updateScales(scales, voltsPerDiv.toStdString(), maPerDiv.toStdString());
+    updateScales(scales, scaleTexts.voltsPerDiv.toStdString(), scaleTexts.maPerDiv.toStdString());
     inputs.voltsPerDiv = scales.VoltsPerDiv;
     inputs.maPerDiv = scales.MaPerDiv;
 

@@ -1,5 +1,7 @@
 #include "app/cli/command_options.h"
 
+#include "render/display_messages.h"
+
 #include "core/text.h"
 
 #include <cstdio>
@@ -88,6 +90,30 @@ std::optional<double> wholeNumber(const QString& text)
     if (view.empty() || consumed != view.size())
         return std::nullopt;
     return v;
+}
+
+std::optional<int> readScaleOptions(const CommandOptions& cli, ScaleTexts& texts)
+{
+    // A zero or negative scale has no picture; the limit may be 0 but not negative.
+    const struct {
+        const char* name;
+        bool zeroAllowed;
+        QString& text;
+    } options[] = {{"vdiv", false, texts.voltsPerDiv}, {"madiv", false, texts.maPerDiv}, {"pd", true, texts.power}};
+    for (const auto& option : options) {
+        if (!cli.isSet(option.name))
+            continue;
+        const auto number = cli.number(option.name);
+        if (!number || (option.zeroAllowed ? *number < 0.0 : *number <= 0.0)) {
+            return cli.fail(QStringLiteral("--%1 %2 '%3'")
+                                .arg(QLatin1String(option.name),
+                                     QString::fromLatin1(option.zeroAllowed ? display_messages::kNeedsNonNegative
+                                                                            : display_messages::kNeedsPositive),
+                                     cli.text(option.name)));
+        }
+        option.text = cli.text(option.name).trimmed();
+    }
+    return std::nullopt;
 }
 
 }  // namespace zov::cli

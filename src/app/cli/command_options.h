@@ -48,6 +48,20 @@ private:
     QCommandLineParser m_parser;
 };
 
+// The plot scale options --vdiv and --madiv (numbers above 0) and --pd (a
+// number of 0 or more: 0 draws no limit), as typed and trimmed; an option
+// not given keeps the default here.
+struct ScaleTexts {
+    QString voltsPerDiv = QStringLiteral("20");
+    QString maPerDiv = QStringLiteral("1");
+    QString power = QStringLiteral("2");
+};
+
+// Reads those options of a command that declared them. Returns the exit code
+// after a value that is no such number (the usage error is reported), else
+// nullopt.
+std::optional<int> readScaleOptions(const CommandOptions& cli, ScaleTexts& texts);
+
 // A whole text as a number, "." as decimal separator; nullopt otherwise.
 std::optional<double> wholeNumber(const QString& text);
 
