@@ -3,6 +3,7 @@
 #include "plot/scales.h"
 
 #include <cmath>
+#include <limits>
 
 namespace zov {
 
@@ -74,8 +75,11 @@ Intersection intersectPolyline(const std::vector<PointColumn>& points, float slo
     // high-current side keeps the last one it meets.
     const bool firstWins = side == SwingSide::LowCurrent;
     Intersection hit;
+    // A crossing beyond the 32-bit range (currents of a family of absurd
+    // values, in mA) cannot be reported: it does not count.
+    const auto fits = [](double v) { return std::abs(v) <= static_cast<double>(std::numeric_limits<float>::max()); };
     const auto accept = [&](double u, double iMa) {
-        if (!inQuadrant(u, iMa))
+        if (!inQuadrant(u, iMa) || !fits(u) || !fits(iMa))
             return false;
         hit.found = true;
         hit.ua = static_cast<float>(u);
