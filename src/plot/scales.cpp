@@ -2,6 +2,8 @@
 
 #include "core/text.h"
 
+#include <cmath>
+
 namespace zov {
 
 float UaToX(const PlotScales& scales, float ua)
@@ -24,13 +26,25 @@ float YToIa(const PlotScales& scales, float y)
     return static_cast<float>((65536.0 - static_cast<double>(y)) / scales.ScopeUnitsPerMa);
 }
 
+namespace {
+
+// A typed scale is taken when it is a number other than 0 whose scale factor
+// is a finite float: "1e300" or "1e-45" per division would put every point at
+// infinity, and converting that to a pixel has no defined result.
+bool usableScale(float perDiv)
+{
+    return perDiv != 0.0F && std::isfinite(perDiv) && std::isfinite(8192.0F / perDiv);
+}
+
+}  // namespace
+
 void updateScales(PlotScales& scales, std::string_view voltsPerDivText, std::string_view maPerDivText)
 {
     const auto v = static_cast<float>(numericValue(voltsPerDivText));
-    if (v != 0.0F)
+    if (usableScale(v))
         scales.VoltsPerDiv = v;
     const auto m = static_cast<float>(numericValue(maPerDivText));
-    if (m != 0.0F)
+    if (usableScale(m))
         scales.MaPerDiv = m;
     scales.ScopeUnitsPerVolt = 8192.0F / scales.VoltsPerDiv;
     scales.ScopeUnitsPerMa = 8192.0F / scales.MaPerDiv;

@@ -142,7 +142,7 @@ TEST(ScenePurity, ComposingAndExportingLeaveTheWorkspaceAsItWas)
     }
 }
 
-TEST(ScenePurity, ScaleTextsThatAreNoNumberKeepTheScalesInForce)
+TEST(ScenePurity, ScaleTextsThatAreNoUsableNumberKeepTheScalesInForce)
 {
     Workspace ws;
     ws.VoltsPerDiv = 50.0F;
@@ -150,7 +150,8 @@ TEST(ScenePurity, ScaleTextsThatAreNoNumberKeepTheScalesInForce)
     const struct {
         const char *volts, *milliamps;
         float voltsPerDiv, maPerDiv;
-    } cases[] = {{"abc", "0", 50.0F, 2.0F}, {"100", "x", 100.0F, 2.0F}, {"-0", "5 mA", 50.0F, 5.0F}};
+    } cases[] = {{"abc", "0", 50.0F, 2.0F}, {"100", "x", 100.0F, 2.0F}, {"-0", "5 mA", 50.0F, 5.0F},
+                   {"1e300", "1e-45", 50.0F, 2.0F}, {"1e-39", "3e38", 50.0F, 3e38F}};
     for (const auto& c : cases) {
         SceneInputs inputs = sceneInputs(ws);
         inputs.voltsPerDivText = c.volts;
