@@ -78,6 +78,7 @@ function(zov_add_bench name)
   add_executable(${name} ${ARG_SOURCES})
   zov_target_defaults(${name})
   target_link_libraries(${name} PRIVATE benchmark::benchmark ${ARG_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/bench)
   target_compile_definitions(${name} PRIVATE
     ZOV_REFERENCE_DATA="${PROJECT_SOURCE_DIR}/../shared/reference-data")
 endfunction()

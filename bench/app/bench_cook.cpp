@@ -9,6 +9,7 @@
 #include "app/gui/base.h"
 #include "app/gui/scope_widget.h"
 #include "core/text.h"
+#include "qt_bench_main.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -130,11 +131,5 @@ BENCHMARK(BM_CookMouseMove)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zov::bench::runQtBenchmarks<QApplication>(argc, argv);
 }

@@ -17,6 +17,7 @@
 #include "app/gui/project_controller.h"
 #include "core/curve_store.h"
 #include "sim/virtual_module.h"
+#include "qt_bench_main.h"
 
 #include <QAction>
 #include <QApplication>
@@ -216,11 +217,5 @@ BENCHMARK(BM_StartupToFirstRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zov::bench::runQtBenchmarks<QApplication>(argc, argv);
 }

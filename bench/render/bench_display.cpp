@@ -8,6 +8,7 @@
 #include "render/painter_surface.h"
 #include "render/scene.h"
 #include "core/text.h"
+#include "qt_bench_main.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -142,12 +143,5 @@ BENCHMARK(BM_CookScene)->ArgName("fastPath")->Arg(0)->Arg(1)->Unit(benchmark::kM
 
 int main(int argc, char** argv)
 {
-    // Text needs fonts and a paint engine, never a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zov::bench::runQtBenchmarks<QGuiApplication>(argc, argv);
 }
