@@ -358,7 +358,10 @@ TEST(TubeFit, MeasuredTriodes)
             TubeParameters(set, defaultSelection(set), trace, static_cast<float>(ia0), static_cast<float>(ua0));
         const TubeParameterResult drawn = TubeParameters(modelSet, defaultSelection(modelSet), trace,
                                                          static_cast<float>(ia0), static_cast<float>(ua0));
-        ASSERT_TRUE(family.found && family.mu && drawn.found && drawn.mu);
+        ASSERT_TRUE(family.found) << "measured family";
+        ASSERT_TRUE(family.mu.has_value()) << "measured family";
+        ASSERT_TRUE(drawn.found) << "model family";
+        ASSERT_TRUE(drawn.mu.has_value()) << "model family";
         EXPECT_NEAR(drawn.gmMaPerV, family.gmMaPerV, 0.10 * family.gmMaPerV);
         EXPECT_NEAR(*drawn.mu, *family.mu, 0.10 * *family.mu);
 

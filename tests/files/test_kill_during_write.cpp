@@ -138,7 +138,8 @@ TEST(KillDuringWrite, TheTargetIsTheOldOrTheNewFamilyAndNoPartFileIsLeft)
     SCOPED_TRACE("random seed " + std::to_string(kSeed));
     QTemporaryDir in;
     QTemporaryDir out;
-    ASSERT_TRUE(in.isValid() && out.isValid());
+    ASSERT_TRUE(in.isValid()) << in.errorString().toStdString();
+    ASSERT_TRUE(out.isValid()) << out.errorString().toStdString();
     const QString target = out.filePath("family.tdf");
     // The old file is the family written by the same command, so both are
     // whole families; the new one is about 3 MB.
@@ -189,7 +190,8 @@ TEST(KillDuringWrite, AFullOrReadOnlyFileSystemKeepsTheOldFileAndIsNamed)
 {
     QTemporaryDir in;
     QTemporaryDir out;
-    ASSERT_TRUE(in.isValid() && out.isValid());
+    ASSERT_TRUE(in.isValid()) << in.errorString().toStdString();
+    ASSERT_TRUE(out.isValid()) << out.errorString().toStdString();
     put(in.filePath("family.tdf"), familyText(3, 0, 7));
     const QByteArray old("250 0.0031 -1 0 0\r\n\r\n");
     const QString target = out.filePath("family.tdf");

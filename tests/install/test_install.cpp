@@ -2,6 +2,7 @@
 // programs, the default project, the menu entry and the icon where each is
 // looked for, and the installed programs run from there.
 
+#include "cli_runner.h"
 #include "zov_version.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSettings>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -18,27 +18,15 @@
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;  // -1: crashed or timed out
-    QByteArray out;
-    QByteArray err;
-};
+using ProgramRun = zov::testing::CliRun;
 
-ProgramRun runProgram(const QString& program, const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+// Installing and a first start may take long on a busy machine.
+constexpr int kTimeoutMs = 120000;
+
+ProgramRun runProgram(const QString& program, const QStringList& args,
+                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
 {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    ProgramRun r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return zov::testing::runProgram(program, args, kTimeoutMs, {}, env);
 }
 
 class Installed : public ::testing::Test {

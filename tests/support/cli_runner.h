@@ -24,13 +24,15 @@ struct CliRun {
     QByteArray err;
 };
 
-// Runs `program` in `workingDir` (this process's own when empty).
+// Runs `program` in `workingDir` (this process's own when empty) with `env`.
 inline CliRun runProgram(const QString& program, const QStringList& args, int timeoutMs = 30000,
-                         const QString& workingDir = {})
+                         const QString& workingDir = {},
+                         const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
 {
     CliRun r;
     QProcess p;
     p.setWorkingDirectory(workingDir);
+    p.setProcessEnvironment(env);
     p.start(program, args);
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
